@@ -1,0 +1,9 @@
+#pragma once
+// The whole basis layer.
+
+#include "basis/error.hpp"
+#include "basis/hashable.hpp"
+#include "basis/lazy.hpp"
+#include "basis/ref.hpp"
+#include "basis/semigroup.hpp"
+#include "basis/types.hpp"

@@ -1,0 +1,259 @@
+#pragma once
+// Lazy<T>: the one deferred value of the project.
+//
+// A Lazy is either an evaluated T held inline (no allocation) or a reference
+// to a shared cell holding a computation. force() runs the computation at
+// most once, from whichever thread demands it first, keeps the result for
+// every later demand, rethrows the same exception at every later demand when
+// the computation threw, and throws NonTermination when the computation
+// demands its own result.
+
+#include <atomic>
+#include <concepts>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
+#include <variant>
+
+#include "basis/error.hpp"
+#include "basis/ref.hpp"
+
+namespace basis {
+
+template <class T>
+class Lazy;
+
+namespace detail {
+
+template <class X>
+struct IsLazy : std::false_type {};
+template <class X>
+struct IsLazy<Lazy<X>> : std::true_type {};
+
+// Identifies the forcing thread without std::thread::id (which need not be
+// lock-free): the address of a thread-local byte.
+inline const void* currentThreadTag() noexcept {
+  static thread_local char tag;
+  return &tag;
+}
+
+template <class T>
+class LazyCell : public RefCounted {
+ public:
+  virtual ~LazyCell() = default;
+
+  const T& force() {
+    State s = state_.load(std::memory_order_acquire);
+    if (s == State::Done) return *value_;
+    return forceSlow(s);
+  }
+  bool isDone() const noexcept { return state_.load(std::memory_order_acquire) == State::Done; }
+
+ protected:
+  virtual T compute() = 0;
+  virtual void dropComputation() noexcept = 0;
+
+ private:
+  enum class State : unsigned char { Pending, Running, Done, Failed };
+
+  const T& forceSlow(State s) {
+    for (;;) {
+      switch (s) {
+        case State::Done:
+          return *value_;
+        case State::Failed:
+          std::rethrow_exception(error_);
+        case State::Pending: {
+          if (!state_.compare_exchange_strong(s, State::Running, std::memory_order_acquire)) {
+            continue;  // s now holds the state another thread set
+          }
+          owner_.store(currentThreadTag(), std::memory_order_relaxed);
+          State end;
+          try {
+            value_.emplace(compute());
+            end = State::Done;
+          } catch (...) {
+            error_ = std::current_exception();
+            end = State::Failed;
+          }
+          dropComputation();
+          state_.store(end, std::memory_order_release);
+          state_.notify_all();
+          s = end;
+          continue;
+        }
+        case State::Running:
+          if (owner_.load(std::memory_order_relaxed) == currentThreadTag()) {
+            throw NonTermination();
+          }
+          state_.wait(State::Running, std::memory_order_acquire);
+          s = state_.load(std::memory_order_acquire);
+          continue;
+      }
+    }
+  }
+
+  std::atomic<State> state_{State::Pending};
+  std::atomic<const void*> owner_{nullptr};
+  std::optional<T> value_;
+  std::exception_ptr error_;
+};
+
+template <class T, class F>
+class LazyCellOf final : public LazyCell<T> {
+ public:
+  explicit LazyCellOf(F f) : f_(std::move(f)) {}
+
+ private:
+  T compute() override {
+    if constexpr (IsLazy<std::invoke_result_t<F&>>::value) {
+      return (*f_)().force();
+    } else {
+      return (*f_)();
+    }
+  }
+  // The computation's captures are released as soon as the result is known.
+  void dropComputation() noexcept override { f_.reset(); }
+  std::optional<F> f_;
+};
+
+}  // namespace detail
+
+template <class T>
+class Lazy {
+ public:
+  using value_type = T;
+
+  // An evaluated value.
+  Lazy()
+    requires std::default_initializable<T>
+      : v_(std::in_place_index<0>) {}
+  Lazy(const T& value) : v_(std::in_place_index<0>, value) {}
+  Lazy(T&& value) : v_(std::in_place_index<0>, std::move(value)) {}
+  template <class U>
+    requires(!std::same_as<std::remove_cvref_t<U>, T> &&
+             !detail::IsLazy<std::remove_cvref_t<U>>::value &&
+             std::is_constructible_v<T, U &&> && std::is_convertible_v<U &&, T>)
+  Lazy(U&& value) : v_(std::in_place_index<0>, std::forward<U>(value)) {}
+
+  // A deferred computation: `f()` runs on first demand, at most once. `f` may
+  // return a T or a Lazy<T> (which is then forced). Allocates one cell.
+  template <class F>
+    requires std::invocable<F&>
+  static Lazy defer(F f) {
+    using Cell = detail::LazyCellOf<T, F>;
+    return Lazy(Ref<detail::LazyCell<T>>(new Cell(std::move(f))));
+  }
+
+  // A deferred value whose evaluation throws `e` (every time).
+  template <class E>
+  static Lazy raise(E e) {
+    return defer([e]() -> T { throw e; });
+  }
+
+  // The value, computing it on first demand. Throws what the computation
+  // threw, or NonTermination when the computation demands itself.
+  const T& force() const {
+    if (const T* p = std::get_if<0>(&v_)) return *p;
+    return std::get<1>(v_)->force();
+  }
+  operator const T&() const { return force(); }
+  const T& operator*() const { return force(); }
+  const T* operator->() const { return &force(); }
+
+  // True when the value is known without running anything.
+  bool isEvaluated() const noexcept {
+    return v_.index() == 0 || std::get<1>(v_)->isDone();
+  }
+  // True when the value is held inline (never deferred).
+  bool isInline() const noexcept { return v_.index() == 0; }
+
+  // The evaluated value, or nothing when it has not been computed yet.
+  const T* peek() const noexcept {
+    if (const T* p = std::get_if<0>(&v_)) return p;
+    const auto& cell = std::get<1>(v_);
+    return cell->isDone() ? &cell->force() : nullptr;
+  }
+
+  // The value when it is held inline, else null.
+  const T* inlineValue() const noexcept { return std::get_if<0>(&v_); }
+
+  // The shared cell of a deferred value, or null for an inline value.
+  const void* cellAddress() const noexcept {
+    if (v_.index() == 0) return nullptr;
+    return std::get<1>(v_).get();
+  }
+
+  friend bool operator==(const Lazy& a, const Lazy& b)
+    requires std::equality_comparable<T>
+  {
+    return a.force() == b.force();
+  }
+
+ private:
+  explicit Lazy(Ref<detail::LazyCell<T>> cell) : v_(std::in_place_index<1>, std::move(cell)) {}
+  std::variant<T, Ref<detail::LazyCell<T>>> v_;
+};
+
+// A deferred value of the callable's result type.
+template <class F>
+auto defer(F f) {
+  using R = std::invoke_result_t<F&>;
+  if constexpr (detail::IsLazy<R>::value) {
+    return R::defer(std::move(f));
+  } else {
+    return Lazy<R>::defer(std::move(f));
+  }
+}
+
+// Deep-forcing for one level: the value of a Lazy.
+template <class T>
+const T& force(const Lazy<T>& x) {
+  return x.force();
+}
+
+namespace detail {
+template <class T>
+struct IsSmartPointer : std::false_type {};
+template <class T>
+struct IsSmartPointer<Ref<T>> : std::true_type {};
+template <class T>
+struct IsSmartPointer<std::shared_ptr<T>> : std::true_type {};
+template <class T, class D>
+struct IsSmartPointer<std::unique_ptr<T, D>> : std::true_type {};
+}  // namespace detail
+
+// Whether two values are the same object, as far as can be told cheaply:
+// byte equality for trivially copyable types with a unique representation,
+// pointer equality for pointers and smart pointers, false otherwise.
+template <class T>
+bool identical(const T& a, const T& b) noexcept {
+  if constexpr (std::is_pointer_v<T> || detail::IsSmartPointer<T>::value) {
+    return a == b;
+  } else if constexpr (std::is_trivially_copyable_v<T> &&
+                       std::has_unique_object_representations_v<T>) {
+    return __builtin_memcmp(&a, &b, sizeof(T)) == 0;
+  } else {
+    return &a == &b;
+  }
+}
+
+// Two Lazy values are the same object when they share a cell, or hold
+// evaluated values that are identical by the rule above.
+template <class T>
+bool identical(const Lazy<T>& a, const Lazy<T>& b) noexcept {
+  const T* x = a.inlineValue();
+  const T* y = b.inlineValue();
+  if (x == nullptr || y == nullptr) return x == y && a.cellAddress() == b.cellAddress();
+  if constexpr (std::is_pointer_v<T> || detail::IsSmartPointer<T>::value ||
+                (std::is_trivially_copyable_v<T> &&
+                 std::has_unique_object_representations_v<T>)) {
+    return identical(*x, *y);
+  } else {
+    return &a == &b;
+  }
+}
+
+}  // namespace basis

@@ -1,0 +1,1 @@
+// A library with no compiled code yet still ships its shared object.
