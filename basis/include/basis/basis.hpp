@@ -7,3 +7,4 @@
 #include "basis/ref.hpp"
 #include "basis/semigroup.hpp"
 #include "basis/types.hpp"
+#include "basis/show.hpp"
