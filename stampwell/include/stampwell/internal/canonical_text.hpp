@@ -1,0 +1,39 @@
+#pragma once
+// The canonical 36-character text of a UUID, e.g.
+// 00112233-4455-6677-8899-aabbccddeeff: bytes 0-3, 4-5, 6-7, 8-9 and 10-15 as
+// hex digit pairs, separated by dashes. Printers write lower-case digits;
+// parsers accept either case and nothing else (no braces, no blanks, no other
+// length) and report a malformed input as nothing, never reading outside it.
+
+#include <cstddef>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "stampwell/internal/representation.hpp"
+
+namespace stampwell {
+
+// The length of the canonical text.
+inline constexpr std::size_t canonicalLength = 36;
+
+// Writes the canonical text of u into out[0..36). O(1), no allocation.
+void writeCanonical(UUID u, char* out) noexcept;
+
+// The canonical text as characters. O(1); allocates the result.
+std::u32string toString(UUID u);
+// The canonical text as 36 ASCII bytes. O(1); allocates the result.
+std::string toASCIIBytes(UUID u);
+
+// The UUID of a canonical text of characters, or nothing. O(1) work beyond
+// the length test; never throws.
+std::optional<UUID> fromString(std::u32string_view s) noexcept;
+// The UUID of a canonical text of ASCII bytes, or nothing. Tests the length
+// and the dashes before any digit; reads the input in place. Never throws.
+std::optional<UUID> fromASCIIBytes(std::string_view s) noexcept;
+
+// Writes the canonical text.
+std::ostream& operator<<(std::ostream& os, UUID u);
+
+}  // namespace stampwell

@@ -1,0 +1,109 @@
+#include "stampwell/internal/canonical_text.hpp"
+
+#include <array>
+#include <cstring>
+#include <ostream>
+
+namespace stampwell {
+namespace {
+
+constexpr unsigned char kNotHex = 0xff;
+
+// Hex digit value of each byte, kNotHex for every other byte.
+constexpr std::array<unsigned char, 256> kDigitValue = [] {
+  std::array<unsigned char, 256> t{};
+  for (auto& v : t) v = kNotHex;
+  for (int c = 0; c < 10; ++c) t['0' + c] = static_cast<unsigned char>(c);
+  for (int c = 0; c < 6; ++c) {
+    t['a' + c] = static_cast<unsigned char>(10 + c);
+    t['A' + c] = static_cast<unsigned char>(10 + c);
+  }
+  return t;
+}();
+
+// The two lower-case digits of each byte value.
+constexpr std::array<char, 512> kHexPair = [] {
+  constexpr char digits[] = "0123456789abcdef";
+  std::array<char, 512> t{};
+  for (int b = 0; b < 256; ++b) {
+    t[2 * b] = digits[b >> 4];
+    t[2 * b + 1] = digits[b & 15];
+  }
+  return t;
+}();
+
+// Where the two digits of each byte start in the text, byte 0 first.
+constexpr std::array<unsigned char, 16> kBytePosition = {0,  2,  4,  6,  9,  11, 14, 16,
+                                                         19, 21, 24, 26, 28, 30, 32, 34};
+constexpr std::array<unsigned char, 4> kDashPosition = {8, 13, 18, 23};
+
+// Decodes the 32 digits of a text whose length and dashes are known to be
+// right. `digitOf(i)` gives the value of the character at position i, or
+// kNotHex; every digit is looked up, and one test at the end rejects the
+// text, so the loop has no branch per character.
+template <class DigitOf>
+inline std::optional<UUID> decodeDigits(DigitOf digitOf) noexcept {
+  std::uint64_t words[2] = {0, 0};
+  unsigned seen = 0;
+  for (int w = 0; w < 2; ++w) {
+    std::uint64_t acc = 0;
+    for (int k = 0; k < 8; ++k) {
+      const unsigned pos = kBytePosition[8 * w + k];
+      const unsigned hi = digitOf(pos);
+      const unsigned lo = digitOf(pos + 1);
+      seen |= hi | lo;
+      acc = acc << 8 | (hi << 4 | (lo & 0x0f));
+    }
+    words[w] = acc;
+  }
+  if (seen & 0x80) return std::nullopt;
+  return UUID(words[0], words[1]);
+}
+
+}  // namespace
+
+void writeCanonical(UUID u, char* out) noexcept {
+  const std::uint64_t words[2] = {u.firstWord(), u.secondWord()};
+  for (int i = 0; i < 16; ++i) {
+    const unsigned byte = static_cast<unsigned>(words[i >> 3] >> (56 - 8 * (i & 7))) & 0xff;
+    std::memcpy(out + kBytePosition[i], &kHexPair[2 * byte], 2);
+  }
+  for (unsigned char d : kDashPosition) out[d] = '-';
+}
+
+std::string toASCIIBytes(UUID u) {
+  std::string out(canonicalLength, '\0');
+  writeCanonical(u, out.data());
+  return out;
+}
+
+std::u32string toString(UUID u) {
+  char text[canonicalLength];
+  writeCanonical(u, text);
+  return std::u32string(text, text + canonicalLength);
+}
+
+std::optional<UUID> fromASCIIBytes(std::string_view s) noexcept {
+  if (s.size() != canonicalLength) return std::nullopt;
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  if ((p[8] ^ '-') | (p[13] ^ '-') | (p[18] ^ '-') | (p[23] ^ '-')) return std::nullopt;
+  return decodeDigits([p](unsigned i) -> unsigned { return kDigitValue[p[i]]; });
+}
+
+std::optional<UUID> fromString(std::u32string_view s) noexcept {
+  if (s.size() != canonicalLength) return std::nullopt;
+  const char32_t* p = s.data();
+  if ((p[8] ^ U'-') | (p[13] ^ U'-') | (p[18] ^ U'-') | (p[23] ^ U'-')) return std::nullopt;
+  return decodeDigits([p](unsigned i) -> unsigned {
+    const char32_t c = p[i];
+    return c < 0x80 ? kDigitValue[c] : kNotHex;
+  });
+}
+
+std::ostream& operator<<(std::ostream& os, UUID u) {
+  char text[canonicalLength];
+  writeCanonical(u, text);
+  return os.write(text, canonicalLength);
+}
+
+}  // namespace stampwell

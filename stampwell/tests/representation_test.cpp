@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+#include <tuple>
+
+#include "generators.hpp"
+#include "stampwell/stampwell.hpp"
+
+namespace {
+
+using stampwell::UnpackedUUID;
+using stampwell::UUID;
+using stampwell::testing::kCounting;
+
+TEST(UUIDWords, CountingBytesSplitIntoWordsAndFields) {
+  EXPECT_EQ(stampwell::toWords64(kCounting),
+            (std::pair<std::uint64_t, std::uint64_t>(0x0011223344556677ULL, 0x8899aabbccddeeffULL)));
+  EXPECT_EQ(stampwell::toWords(kCounting),
+            std::make_tuple(0x00112233u, 0x44556677u, 0x8899aabbu, 0xccddeeffu));
+  EXPECT_EQ(stampwell::fromWords(0x00112233u, 0x44556677u, 0x8899aabbu, 0xccddeeffu), kCounting);
+  EXPECT_EQ(stampwell::fromWords64(0x0011223344556677ULL, 0x8899aabbccddeeffULL), kCounting);
+
+  const UnpackedUUID r = stampwell::unpack(kCounting);
+  EXPECT_EQ(r.time_low.force(), 0x00112233u);
+  EXPECT_EQ(r.time_mid.force(), 0x4455u);
+  EXPECT_EQ(r.time_hi_and_version.force(), 0x6677u);
+  EXPECT_EQ(r.clock_seq_hi_res.force(), 0x88u);
+  EXPECT_EQ(r.clock_seq_low.force(), 0x99u);
+  const std::array<std::uint8_t, 6> node = {r.node_0, r.node_1, r.node_2,
+                                            r.node_3, r.node_4, r.node_5};
+  EXPECT_EQ(node, (std::array<std::uint8_t, 6>{0xaa, 0xbb, 0xcc, 0xdd, 0xee, 0xff}));
+  EXPECT_TRUE(r.time_low.isEvaluated() && r.node_5.isEvaluated());
+}
+
+TEST(UUIDWords, ToListIsByteZeroFirst) {
+  EXPECT_EQ(stampwell::toList(kCounting),
+            (std::array<std::uint8_t, 16>{0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88,
+                                          0x99, 0xaa, 0xbb, 0xcc, 0xdd, 0xee, 0xff}));
+}
+
+TEST(UUIDWords, NilIsNullAndAnyNonZeroByteIsNot) {
+  EXPECT_TRUE(stampwell::null(stampwell::nil));
+  EXPECT_TRUE(stampwell::null(UUID()));
+  EXPECT_FALSE(stampwell::null(UUID(0, 1)));
+  EXPECT_FALSE(stampwell::null(UUID(1ULL << 63, 0)));
+  static_assert(sizeof(UUID) == 16 && std::is_trivially_copyable_v<UUID>);
+}
+
+RC_GTEST_PROP(UUIDWords, PackOfUnpackIsIdentity, (UUID u)) {
+  RC_ASSERT(stampwell::pack(stampwell::unpack(u)) == u);
+}
+
+RC_GTEST_PROP(UUIDWords, WordConversionsRoundTrip, (UUID u)) {
+  const auto [a, b, c, d] = stampwell::toWords(u);
+  RC_ASSERT(stampwell::fromWords(a, b, c, d) == u);
+  const auto [f, s] = stampwell::toWords64(u);
+  RC_ASSERT(stampwell::fromWords64(f, s) == u);
+}
+
+TEST(UUIDOrdering, WordsCompareUnsigned) {
+  // Byte 0 = 0x80 beats byte 0 = 0x7f followed by all 0xff.
+  const UUID high(0x8000000000000000ULL, 0);
+  const UUID low(0x7fffffffffffffffULL, ~0ULL);
+  EXPECT_GT(high, low);
+  EXPECT_LT(UUID(5, ~0ULL), UUID(6, 0));
+  EXPECT_LT(UUID(5, 1), UUID(5, ~0ULL));
+  EXPECT_EQ(UUID(5, 1) <=> UUID(5, 1), std::strong_ordering::equal);
+}
+
+// The model: lexicographic order of the 16 bytes.
+RC_GTEST_PROP(UUIDOrdering, OrderIsTheOrderOfTheBytes, (UUID a, UUID b)) {
+  RC_ASSERT((a <=> b) == (stampwell::toList(a) <=> stampwell::toList(b)));
+  RC_ASSERT((a == b) == (stampwell::toList(a) == stampwell::toList(b)));
+  RC_ASSERT((stampwell::unpack(a) <=> stampwell::unpack(b)) == (a <=> b));
+}
+
+TEST(UUIDOrdering, MaxReturnsSecondAndMinFirstOnATie) {
+  // Equal records that can still be told apart: one field deferred.
+  UnpackedUUID x = stampwell::unpack(kCounting);
+  UnpackedUUID y = x;
+  y.node_5 = basis::Lazy<std::uint8_t>::defer([] { return std::uint8_t{0xff}; });
+  EXPECT_EQ(&stampwell::max(x, y), &y);
+  EXPECT_EQ(&stampwell::min(x, y), &x);
+  const UnpackedUUID bigger = stampwell::unpack(UUID(~0ULL, 0));
+  EXPECT_EQ(&stampwell::max(bigger, x), &bigger);
+  EXPECT_EQ(&stampwell::min(bigger, x), &x);
+  EXPECT_EQ(stampwell::max(UUID(1, 0), UUID(0, 9)), UUID(1, 0));
+  EXPECT_EQ(stampwell::min(UUID(1, 0), UUID(0, 9)), UUID(0, 9));
+}
+
+// A record whose field raises once demanded.
+UnpackedUUID withFailingNode(UnpackedUUID r) {
+  r.node_3 = basis::Lazy<std::uint8_t>::defer([]() -> std::uint8_t {
+    throw std::runtime_error("node_3 demanded");
+  });
+  return r;
+}
+
+TEST(UnpackedUUIDComparison, StopsAtTheFirstDifferingField) {
+  const UnpackedUUID a = withFailingNode(stampwell::unpack(UUID(1ULL << 32, 0)));
+  const UnpackedUUID b = withFailingNode(stampwell::unpack(UUID(2ULL << 32, 0)));
+  EXPECT_FALSE(a == b);
+  EXPECT_TRUE(a != b);
+  EXPECT_TRUE(a < b);
+  EXPECT_EQ(a <=> b, std::strong_ordering::less);
+  EXPECT_EQ(&stampwell::max(a, b), &b);
+}
+
+TEST(UnpackedUUIDComparison, ReachingAFailingFieldRaisesItsError) {
+  const UnpackedUUID a = withFailingNode(stampwell::unpack(kCounting));
+  const UnpackedUUID b = stampwell::unpack(kCounting);
+  EXPECT_THROW((void)(a == b), std::runtime_error);
+  EXPECT_THROW((void)stampwell::pack(a), std::runtime_error);
+}
+
+TEST(UnpackedUUIDComparison, FieldsAreForcedInOrderFirstRecordFirst) {
+  std::string trace;
+  auto field = [&](char tag, std::uint32_t v) {
+    return basis::Lazy<std::uint32_t>::defer([&trace, tag, v] { trace += tag; return v; });
+  };
+  UnpackedUUID a = stampwell::unpack(kCounting);
+  UnpackedUUID b = a;
+  a.time_low = field('a', 1);
+  b.time_low = field('b', 1);
+  a.time_mid = basis::Lazy<std::uint16_t>::defer([&] { trace += 'c'; return std::uint16_t{1}; });
+  b.time_mid = basis::Lazy<std::uint16_t>::defer([&] { trace += 'd'; return std::uint16_t{2}; });
+  EXPECT_TRUE(a < b);
+  EXPECT_EQ(trace, "abcd");
+}
+
+TEST(UnpackedUUIDConstruction, StoresDeferredFieldsUnevaluated) {
+  bool ran = false;
+  UnpackedUUID r{};
+  r.time_low = basis::Lazy<std::uint32_t>::defer([&] { ran = true; return 7u; });
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(stampwell::pack(r), UUID(7ULL << 32, 0));
+  EXPECT_TRUE(ran);
+}
+
+}  // namespace
