@@ -8,3 +8,8 @@
 #include "basis/semigroup.hpp"
 #include "basis/types.hpp"
 #include "basis/show.hpp"
+#include "basis/functor.hpp"
+#include "basis/foldable.hpp"
+#include "basis/applicative.hpp"
+#include "basis/monad.hpp"
+#include "basis/traversable.hpp"
