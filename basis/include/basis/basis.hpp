@@ -13,3 +13,6 @@
 #include "basis/applicative.hpp"
 #include "basis/monad.hpp"
 #include "basis/traversable.hpp"
+#include "basis/const.hpp"
+#include "basis/compose.hpp"
+#include "basis/product.hpp"
