@@ -5,4 +5,6 @@
 #include "stampwell/internal/builder.hpp"
 #include "stampwell/internal/canonical_text.hpp"
 #include "stampwell/internal/hashing.hpp"
+#include "stampwell/internal/memory_layout.hpp"
+#include "stampwell/internal/random.hpp"
 #include "stampwell/internal/representation.hpp"

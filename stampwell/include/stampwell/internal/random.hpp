@@ -1,0 +1,129 @@
+#pragma once
+// Random version-4 UUIDs from any uniform random bit generator of 64-bit
+// words (std::mt19937_64, for instance): two draws per UUID, the first giving
+// bytes 0-7 and the second bytes 8-15, then the version (4) and the variant
+// (bits 1 0) stamped as `buildFromBytes` stamps them.
+
+#include <concepts>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <limits>
+#include <random>
+#include <ranges>
+#include <utility>
+
+#include <basis/error.hpp>
+
+#include "stampwell/internal/builder.hpp"
+#include "stampwell/internal/representation.hpp"
+
+namespace stampwell {
+
+// A generator whose every draw is a uniform 64-bit word.
+template <class G>
+concept Word64Generator =
+    std::uniform_random_bit_generator<G> &&
+    std::same_as<typename G::result_type, std::uint64_t> && G::min() == 0 &&
+    G::max() == std::numeric_limits<std::uint64_t>::max();
+
+// A version-4 UUID drawn from g, which advances by exactly two draws. O(1);
+// throws only what g throws.
+template <Word64Generator G>
+UUID uniformM(G& g) {
+  const std::uint64_t a = g();
+  const std::uint64_t b = g();
+  return feed(feed(buildFromBytes(4), a), b);
+}
+
+// A version-4 UUID drawn from a copy of g, with that copy advanced by
+// exactly two draws; g itself is untouched.
+template <Word64Generator G>
+std::pair<UUID, G> random(G g) {
+  const UUID u = uniformM(g);
+  return {u, std::move(g)};
+}
+
+// The whole UUID range, nil to ffffffff-ffff-ffff-ffff-ffffffffffff: the one
+// range the range forms accept.
+inline constexpr std::pair<UUID, UUID> wholeRange{UUID(0, 0), UUID(~0ULL, ~0ULL)};
+
+namespace detail {
+[[noreturn]] void throwRangeNotWhole();
+}
+
+// `random(g)` for the whole range. A random UUID is a version-4 UUID, which
+// a narrower range need not contain, so any other range is rejected: throws
+// basis::ErrorCall unless `range` is `wholeRange`.
+template <Word64Generator G>
+std::pair<UUID, G> randomR(std::pair<UUID, UUID> range, G g) {
+  if (range != wholeRange) detail::throwRangeNotWhole();
+  return random(std::move(g));
+}
+
+// The endless sequence of version-4 UUIDs drawn from g: element 0 is
+// `random(g).first`, and each next element is drawn from the generator the
+// previous one left. Each element is drawn when its iterator reaches it;
+// every `begin()` starts again from g.
+template <Word64Generator G>
+class RandomUUIDs : public std::ranges::view_interface<RandomUUIDs<G>> {
+ public:
+  class iterator {
+   public:
+    using value_type = UUID;
+    using difference_type = std::ptrdiff_t;
+    using iterator_concept = std::forward_iterator_tag;
+    using iterator_category = std::forward_iterator_tag;
+
+    iterator() = default;
+    explicit iterator(const G& g) : g_(g), current_(uniformM(g_)) {}
+
+    const UUID& operator*() const noexcept { return current_; }
+    iterator& operator++() {
+      current_ = uniformM(g_);
+      ++position_;
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator old = *this;
+      ++*this;
+      return old;
+    }
+    // Iterators over one sequence are equal at the same position.
+    friend bool operator==(const iterator& a, const iterator& b) noexcept {
+      return a.position_ == b.position_;
+    }
+    friend bool operator==(const iterator&, std::unreachable_sentinel_t) noexcept { return false; }
+
+   private:
+    G g_{};
+    UUID current_{};
+    std::ptrdiff_t position_ = 0;
+  };
+
+  RandomUUIDs() = default;
+  explicit RandomUUIDs(G g) : g_(std::move(g)) {}
+
+  iterator begin() const { return iterator(g_); }
+  std::unreachable_sentinel_t end() const noexcept { return {}; }
+
+ private:
+  G g_{};
+};
+
+// The endless sequence of random UUIDs from g (see RandomUUIDs). O(1) until
+// iterated; two draws per element reached.
+template <Word64Generator G>
+RandomUUIDs<G> randoms(G g) {
+  return RandomUUIDs<G>(std::move(g));
+}
+
+// `randoms(g)` for the whole range; throws basis::ErrorCall for any other
+// range, as `randomR` does.
+template <Word64Generator G>
+RandomUUIDs<G> randomRs(std::pair<UUID, UUID> range, G g) {
+  if (range != wholeRange) detail::throwRangeNotWhole();
+  return randoms(std::move(g));
+}
+
+}  // namespace stampwell

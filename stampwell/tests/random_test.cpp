@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
+
+#include <cstdint>
+#include <iterator>
+#include <random>
+#include <ranges>
+#include <set>
+#include <vector>
+
+#include "generators.hpp"
+#include "stampwell/stampwell.hpp"
+
+namespace {
+
+using stampwell::UUID;
+
+// A generator that hands out a fixed list of words, then zeros.
+struct Scripted {
+  using result_type = std::uint64_t;
+  static constexpr result_type min() { return 0; }
+  static constexpr result_type max() { return ~0ULL; }
+  std::vector<std::uint64_t> words;
+  std::size_t next = 0;
+  result_type operator()() { return next < words.size() ? words[next++] : 0; }
+};
+
+bool isVersion4(UUID u) {
+  const auto b = stampwell::toList(u);
+  return (b[6] >> 4) == 4 && (b[8] >> 6) == 2;
+}
+
+TEST(RandomUUID, DrawsFillBytesInOrderThenStamp) {
+  Scripted ones{{~0ULL, ~0ULL}};
+  EXPECT_EQ(stampwell::toASCIIBytes(stampwell::uniformM(ones)),
+            "ffffffff-ffff-4fff-bfff-ffffffffffff");
+  Scripted zeros{{0, 0}};
+  EXPECT_EQ(stampwell::toASCIIBytes(stampwell::uniformM(zeros)),
+            "00000000-0000-4000-8000-000000000000");
+  Scripted counting{{0x0011223344556677ULL, 0x8899aabbccddeeffULL}};
+  const auto [u, after] = stampwell::random(counting);
+  EXPECT_EQ(stampwell::toASCIIBytes(u), "00112233-4455-4677-8899-aabbccddeeff");
+  EXPECT_EQ(after.next, 2u);
+  EXPECT_EQ(counting.next, 0u);  // the caller's generator is not advanced
+}
+
+TEST(RandomUUID, SeededGeneratorGivesAFixedSequence) {
+  const std::vector<std::string> expected = {
+      "c151df7d-6ee5-42d6-a397-8fb9b92502a8",
+      "c08c967f-0e5e-4b0a-a2e2-c43f8a1ad34e",
+      "e73ca28e-4d36-4955-9814-dc629c7f4f7c",
+  };
+  std::vector<std::string> got;
+  for (UUID u : stampwell::randoms(std::mt19937_64(42)) | std::views::take(3)) {
+    got.push_back(stampwell::toASCIIBytes(u));
+  }
+  EXPECT_EQ(got, expected);
+}
+
+TEST(RandomUUID, RandomsThreadsTheGeneratorFromEachElementToTheNext) {
+  const std::mt19937_64 g(7);
+  const auto [first, g1] = stampwell::random(g);
+  const auto [second, g2] = stampwell::random(g1);
+  auto xs = stampwell::randoms(g);
+  auto it = xs.begin();
+  EXPECT_EQ(*it, first);
+  EXPECT_EQ(*++it, second);
+  // Every begin starts again from the same generator.
+  EXPECT_EQ(*xs.begin(), first);
+  static_assert(std::ranges::forward_range<decltype(xs)>);
+  static_assert(std::ranges::view<decltype(xs)>);
+}
+
+TEST(RandomUUID, RangeFormsTakeOnlyTheWholeRange) {
+  const std::mt19937_64 g(7);
+  EXPECT_EQ(stampwell::randomR(stampwell::wholeRange, g).first, stampwell::random(g).first);
+  EXPECT_EQ(*stampwell::randomRs(stampwell::wholeRange, g).begin(), stampwell::random(g).first);
+  const std::pair<UUID, UUID> narrow{UUID(0, 0), UUID(0, 10)};
+  const std::pair<UUID, UUID> reversed{stampwell::wholeRange.second, stampwell::wholeRange.first};
+  for (const auto& range : {narrow, reversed}) {
+    EXPECT_THROW((void)stampwell::randomR(range, g), basis::ErrorCall);
+    EXPECT_THROW((void)stampwell::randomRs(range, g), basis::ErrorCall);
+  }
+}
+
+TEST(RandomUUID, EveryDrawIsVersion4WithTheRfcVariantAndDistinct) {
+  std::set<UUID> seen;
+  for (UUID u : stampwell::randoms(std::mt19937_64(1)) | std::views::take(2000)) {
+    EXPECT_TRUE(isVersion4(u)) << u;
+    seen.insert(u);
+  }
+  EXPECT_EQ(seen.size(), 2000u);
+}
+
+RC_GTEST_PROP(RandomUUID, KeepsEveryOtherBitOfTheDraws, (std::uint64_t a, std::uint64_t b)) {
+  Scripted g{{a, b}};
+  const UUID u = stampwell::uniformM(g);
+  RC_ASSERT(isVersion4(u));
+  RC_ASSERT(u.firstWord() == ((a & ~0xf000ULL) | 0x4000ULL));
+  RC_ASSERT(u.secondWord() == ((b & ~(3ULL << 62)) | (1ULL << 63)));
+}
+
+}  // namespace
