@@ -1,0 +1,9 @@
+#pragma once
+// The hash array mapped trie: its nodes, buckets and single-key operations
+// (namespace hashgrove::internal).
+
+#include "hashgrove/internal/array.hpp"
+#include "hashgrove/internal/bucket.hpp"
+#include "hashgrove/internal/insert.hpp"
+#include "hashgrove/internal/lookup.hpp"
+#include "hashgrove/internal/node.hpp"

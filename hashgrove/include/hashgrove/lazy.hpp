@@ -1,0 +1,28 @@
+#pragma once
+// The value-lazy hash map: values are stored unevaluated (basis::Lazy).
+// Every name here is the operation of hashgrove::internal of the same name.
+
+#include "hashgrove/internal.hpp"
+
+namespace hashgrove::lazy {
+
+using internal::HashMap;
+
+// Construction and size.
+using internal::empty;
+using internal::null;
+using internal::singleton;
+using internal::size;
+
+// Lookup.
+using internal::at;
+using internal::atMaybe;
+using internal::findWithDefault;
+using internal::lookup;
+using internal::lookupDefault;
+using internal::member;
+
+// Single-key updates.
+using internal::insert;
+
+}  // namespace hashgrove::lazy
