@@ -167,3 +167,22 @@ RC_GTEST_PROP(CanonicalText, AcceptsExactlyWhatTheGrammarAccepts, (UUID u)) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(UUIDShow, IsTheCanonicalTextAtEveryPrecedence) {
+  EXPECT_EQ(basis::show(kCounting), kCountingText);
+  EXPECT_EQ(basis::showsPrec(11, kCounting), kCountingText);
+  std::string out = "x=";
+  basis::showsPrec(0, kCounting, out);
+  EXPECT_EQ(out, std::string("x=") + kCountingText);
+}
+
+TEST(UUIDShow, ListIsBracketedAndCommaSeparated) {
+  const std::vector<UUID> two = {stampwell::nil, kCounting};
+  EXPECT_EQ(basis::show(two), std::string("[00000000-0000-0000-0000-000000000000,") +
+                                  kCountingText + "]");
+  EXPECT_EQ(basis::show(std::vector<UUID>{}), "[]");
+}
+
+}  // namespace

@@ -7,4 +7,5 @@
 #include "stampwell/internal/hashing.hpp"
 #include "stampwell/internal/memory_layout.hpp"
 #include "stampwell/internal/random.hpp"
+#include "stampwell/internal/record_text.hpp"
 #include "stampwell/internal/representation.hpp"

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include <basis/show.hpp>
+
 #include "stampwell/internal/representation.hpp"
 
 namespace stampwell {
@@ -37,3 +39,14 @@ std::optional<UUID> fromASCIIBytes(std::string_view s) noexcept;
 std::ostream& operator<<(std::ostream& os, UUID u);
 
 }  // namespace stampwell
+
+// The text form of a UUID is its canonical text, at every precedence; a list
+// prints as «[t1,t2]».
+template <>
+struct basis::Show<stampwell::UUID> : basis::ShowDefaults<stampwell::UUID> {
+  static void showsPrec(int, stampwell::UUID u, std::string& out) {
+    const std::size_t at = out.size();
+    out.resize(at + stampwell::canonicalLength);
+    stampwell::writeCanonical(u, out.data() + at);
+  }
+};
