@@ -16,3 +16,5 @@
 #include "basis/const.hpp"
 #include "basis/compose.hpp"
 #include "basis/product.hpp"
+#include "basis/read.hpp"
+#include "basis/list.hpp"
