@@ -1,0 +1,121 @@
+// Validation, conversions, sizes and code-point encoding of ShortText.
+
+#include "scriblet/internal/core.hpp"
+
+#include <cstring>
+#include <limits>
+
+#include "scriblet/internal/errors.hpp"
+#include "scriblet/internal/utf8.hpp"
+#include "scriblet/scan.h"
+
+namespace scriblet {
+
+using detail::encode;
+using detail::encodedLength;
+using detail::storable;
+using detail::TextBuilder;
+
+bool isValidUtf8(const ShortText& t) noexcept {
+  return hs_scriblet_is_valid_utf8(t.data(), t.size()) == 0;
+}
+
+std::optional<ShortText> fromByteString(std::string_view bytes) {
+  ShortText copy = detail::copyBytes(bytes.data(), bytes.size());
+  if (!isValidUtf8(copy)) return std::nullopt;
+  return copy;
+}
+
+ShortText fromByteStringUnsafe(std::string_view bytes) {
+  return detail::copyBytes(bytes.data(), bytes.size());
+}
+
+std::string toByteString(const ShortText& t) { return std::string(t.bytes()); }
+
+std::int64_t length(const ShortText& t) noexcept {
+  return static_cast<std::int64_t>(hs_scriblet_length(t.data(), t.size()));
+}
+
+ShortText fromLitAsciiAddr_raw(const char* literal) {
+  const std::size_t n = std::strlen(literal);
+  if (n > static_cast<std::size_t>(std::numeric_limits<std::int64_t>::max())) {
+    detail::raise(detail::ErrorSite::FromLitAsciiAddr);
+  }
+  return detail::copyBytes(literal, n);
+}
+
+ShortText fromLitMUtf8Addr_raw(const char* literal) {
+  const std::int64_t r = hs_scriblet_mutf8_strlen(literal);
+  if (r >= 0) return detail::copyBytes(literal, static_cast<std::size_t>(r));
+  TextBuilder out(static_cast<std::size_t>(-r));
+  hs_scriblet_mutf8_trans(literal, out.data());
+  return out.freeze();
+}
+
+const ShortText& replacementText() {
+  static const ShortText text = [] {
+    detail::Block* b = detail::allocateBlock(3);
+    encode(detail::kReplacement, b->bytes());
+    b->immortal = 1;
+    return ShortText::adopt(b);
+  }();
+  return text;
+}
+
+ShortText singleton(char32_t c) {
+  if (storable(c) != c) return replacementText();
+  return singleton_(c);
+}
+
+ShortText singleton_(char32_t c) {
+  TextBuilder out(encodedLength(c));
+  encode(c, out.data());
+  return out.freeze();
+}
+
+ShortText cons(char32_t c, const ShortText& t) {
+  const std::size_t n = t.size();
+  if (n == 0) return singleton(c);
+  const char32_t stored = storable(c);
+  const std::size_t k = encodedLength(stored);
+  TextBuilder out(n + k);
+  std::memcpy(encode(stored, out.data()), t.data(), n);
+  return out.freeze();
+}
+
+ShortText snoc(const ShortText& t, char32_t c) {
+  const std::size_t n = t.size();
+  if (n == 0) return singleton(c);
+  const char32_t stored = storable(c);
+  TextBuilder out(n + encodedLength(stored));
+  std::memcpy(out.data(), t.data(), n);
+  encode(stored, out.data() + n);
+  return out.freeze();
+}
+
+ShortText fromString(std::u32string_view s) {
+  if (s.empty()) return ShortText();
+  if (s.size() == 1) return singleton(s[0]);
+  std::size_t n = 0;
+  for (char32_t c : s) n += encodedLength(storable(c));
+  TextBuilder out(n);
+  unsigned char* p = out.data();
+  for (char32_t c : s) p = encode(storable(c), p);
+  return out.freeze();
+}
+
+std::u32string toString(const ShortText& t) {
+  const unsigned char* p = t.data();
+  const std::size_t n = t.size();
+  std::u32string out(hs_scriblet_length(p, n), U'\0');
+  std::size_t k = 0;
+  for (std::size_t o = 0; o < n && k < out.size();) {
+    const detail::Step s = detail::stepForward(p, n, o);
+    out[k++] = cp2ch(s.cp);
+    o = s.next;
+  }
+  out.resize(k);
+  return out;
+}
+
+}  // namespace scriblet

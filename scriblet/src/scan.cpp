@@ -1,0 +1,188 @@
+// The twelve exported scanning routines. Bulk scans pick the widest kernel the
+// CPU offers (AVX2 decided once, at first use); the positional routines walk
+// one code point at a time and never read at or beyond their byte count.
+
+#include "scriblet/scan.h"
+
+#include <cstring>
+
+#include "scan_kernels.hpp"
+#include "scriblet/internal/utf8.hpp"
+
+namespace {
+
+using scriblet::detail::decodeUnbounded;
+using scriblet::detail::isContinuation;
+using scriblet::detail::leadLength;
+
+const unsigned char* bytesOf(const void* p) noexcept { return static_cast<const unsigned char*>(p); }
+
+#if defined(SCRIBLET_X86)
+bool cpuHasAvx2() noexcept {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+#endif
+
+// Below this size the vector set-up costs more than it saves.
+constexpr std::uint64_t kVectorThreshold = 64;
+
+// The code point at o < n, or all ones when its sequence is cut off by n.
+std::uint64_t decodeWithin(const unsigned char* p, std::uint64_t n, std::uint64_t o) noexcept {
+  if (leadLength(p[o]) > n - o) return ~std::uint64_t{0};
+  return decodeUnbounded(p + o);
+}
+
+}  // namespace
+
+extern "C" {
+
+std::uint64_t hs_scriblet_length(const void* bytes, std::uint64_t n) {
+  if (n == 0) return 0;
+  const unsigned char* p = bytesOf(bytes);
+#if defined(SCRIBLET_X86)
+  if (n >= kVectorThreshold) {
+    return cpuHasAvx2() ? scriblet::scan::lengthAvx2(p, n) : scriblet::scan::lengthSse(p, n);
+  }
+#endif
+  return scriblet::scan::lengthPortable(p, n);
+}
+
+std::uint64_t hs_scriblet_index_ofs(const void* bytes, std::uint64_t n, std::uint64_t i) {
+  if (n == 0 || i == 0) return 0;
+  const unsigned char* p = bytesOf(bytes);
+  std::uint64_t ofs = 0;
+  for (;;) {
+    // Fewer than i + 1 code points fit in the n - ofs bytes left.
+    if (i >= n - ofs) return n;
+    ofs += leadLength(p[ofs]);
+    if (--i == 0) return ofs < n ? ofs : n;
+    // A lead byte near the end of ill-formed bytes can step past n.
+    if (ofs >= n) return n;
+  }
+}
+
+std::uint64_t hs_scriblet_index_ofs_rev(const void* bytes, std::uint64_t n, std::uint64_t i) {
+  if (i >= n) return n;
+  const unsigned char* p = bytesOf(bytes);
+  std::uint64_t pos = n;
+  for (;;) {
+    // Step back over one code point: 1 byte for ASCII, else to the nearest
+    // non-continuation byte among the 2nd to 4th bytes back, never below 0.
+    std::uint64_t back = 1;
+    if (p[pos - 1] >= 0x80) {
+      back = 2;
+      while (back < 4 && back < pos && isContinuation(p[pos - back])) ++back;
+      if (back > pos) back = pos;
+    }
+    pos -= back;
+    if (i == 0) return pos;
+    --i;
+    if (i >= pos) return n;
+  }
+}
+
+std::uint64_t hs_scriblet_ofs_cp(const void* bytes, std::uint64_t ofs) {
+  return decodeUnbounded(bytesOf(bytes) + ofs);
+}
+
+std::uint64_t hs_scriblet_ofs_cp_rev(const void* bytes, std::uint64_t ofs) {
+  return scriblet::detail::decodeBeforeUnbounded(bytesOf(bytes), ofs);
+}
+
+std::uint64_t hs_scriblet_index_cp(const void* bytes, std::uint64_t n, std::uint64_t i) {
+  const std::uint64_t ofs = hs_scriblet_index_ofs(bytes, n, i);
+  if (ofs >= n) return ~std::uint64_t{0};
+  return decodeWithin(bytesOf(bytes), n, ofs);
+}
+
+std::uint64_t hs_scriblet_index_cp_rev(const void* bytes, std::uint64_t n, std::uint64_t i) {
+  const std::uint64_t ofs = hs_scriblet_index_ofs_rev(bytes, n, i);
+  if (ofs >= n) return ~std::uint64_t{0};
+  return decodeWithin(bytesOf(bytes), n, ofs);
+}
+
+std::int32_t hs_scriblet_is_valid_utf8(const void* bytes, std::uint64_t n) {
+  if (n == 0) return 0;
+  const unsigned char* p = bytesOf(bytes);
+#if defined(SCRIBLET_X86)
+  if (n >= kVectorThreshold) {
+    if (cpuHasAvx2()) return scriblet::scan::validateAvx2(p, n);
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
+    return scriblet::scan::validateSse(p, n);
+#endif
+  }
+#endif
+  return scriblet::scan::validatePortable(p, n);
+}
+
+std::uint64_t hs_scriblet_ascii_length(const void* bytes, std::uint64_t n) {
+  if (n == 0) return 0;
+#if defined(SCRIBLET_X86)
+  return scriblet::scan::asciiLengthSse(bytesOf(bytes), n);
+#else
+  return scriblet::scan::asciiLengthPortable(bytesOf(bytes), n);
+#endif
+}
+
+std::int32_t hs_scriblet_is_ascii(const void* bytes, std::uint64_t n) {
+  if (n == 0) return 1;
+#if defined(SCRIBLET_X86)
+  return scriblet::scan::isAsciiSse(bytesOf(bytes), n) ? 1 : 0;
+#else
+  return scriblet::scan::isAsciiPortable(bytesOf(bytes), n) ? 1 : 0;
+#endif
+}
+
+// The literal walks step by the lead byte's length class but never past a NUL:
+// a NUL inside a sequence (a malformed literal) ends the walk there, the
+// partial sequence counted and copied as it stands, so both routines agree on
+// the length and neither reads beyond the terminator.
+std::int64_t hs_scriblet_mutf8_strlen(const char* literal) {
+  const unsigned char* s = bytesOf(literal);
+  std::int64_t length = 0;
+  std::int64_t pairs = 0;
+  bool surrogate = false;
+  std::size_t pos = 0;
+  while (s[pos] != 0) {
+    const unsigned char lead = s[pos];
+    const std::size_t len = leadLength(lead);
+    std::size_t k = 1;
+    while (k < len && s[pos + k] != 0) ++k;
+    if (k == len) {
+      if (len == 2 && lead == 0xC0 && s[pos + 1] == 0x80) ++pairs;
+      if (len == 3 && lead == 0xED && (s[pos + 1] & 0x20)) surrogate = true;
+    }
+    pos += k;
+    length += static_cast<std::int64_t>(k);
+    if (k < len) break;
+  }
+  if (pairs == 0 && !surrogate) return length;
+  return pairs - length;
+}
+
+void hs_scriblet_mutf8_trans(const char* literal, void* dst) {
+  const unsigned char* s = bytesOf(literal);
+  unsigned char* out = static_cast<unsigned char*>(dst);
+  std::size_t pos = 0;
+  while (s[pos] != 0) {
+    const unsigned char lead = s[pos];
+    const std::size_t len = leadLength(lead);
+    std::size_t k = 1;
+    while (k < len && s[pos + k] != 0) ++k;
+    if (k == len && len == 2 && lead == 0xC0 && s[pos + 1] == 0x80) {
+      *out++ = 0x00;
+    } else if (k == len && len == 3 && lead == 0xED && s[pos + 1] >= 0xA0 && s[pos + 1] <= 0xBF) {
+      *out++ = 0xEF;
+      *out++ = 0xBF;
+      *out++ = 0xBD;
+    } else {
+      std::memcpy(out, s + pos, k);
+      out += k;
+    }
+    pos += k;
+    if (k < len) break;
+  }
+}
+
+}  // extern "C"
