@@ -1,0 +1,463 @@
+#include "basis/read.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <system_error>
+
+namespace basis {
+
+namespace detail {
+ReadContext& readContext() noexcept {
+  static thread_local ReadContext context;
+  return context;
+}
+}  // namespace detail
+
+namespace {
+
+// The lexemes one parse may read: a fixed allowance plus a multiple of the
+// input length, far above what any well-formed text needs.
+constexpr std::int64_t kBaseBudget = std::int64_t{1} << 20;
+constexpr std::int64_t kBudgetPerByte = 64;
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+bool isDigitIn(int base, char c) {
+  switch (base) {
+    case 8: return c >= '0' && c <= '7';
+    case 10: return c >= '0' && c <= '9';
+    default:
+      return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+  }
+}
+int digitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return c - 'A' + 10;
+}
+bool isIdentStart(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+bool isIdentChar(char c) {
+  return isIdentStart(c) || (c >= '0' && c <= '9') || c == '\'';
+}
+bool isPuncChar(char c) { return std::strchr(",;()[]{}`", c) != nullptr && c != '\0'; }
+bool isSymbolChar(char c) { return std::strchr("!#$%&*+./<=>?@\\^|-~:", c) != nullptr && c != '\0'; }
+
+constexpr std::string_view kReservedOps[] = {"..", "::", "=", "\\", "|", "<-", "->", "@", "~", "=>"};
+
+// The ASCII control names an escape may use. "SOH" is listed before "SO" so
+// that the longer name wins.
+struct AsciiName {
+  std::string_view name;
+  char32_t code;
+};
+constexpr AsciiName kAsciiNames[] = {
+    {"NUL", 0},   {"SOH", 1},   {"STX", 2},   {"ETX", 3},   {"EOT", 4},   {"ENQ", 5},
+    {"ACK", 6},   {"BEL", 7},   {"BS", 8},    {"HT", 9},    {"LF", 10},   {"VT", 11},
+    {"FF", 12},   {"CR", 13},   {"SO", 14},   {"SI", 15},   {"DLE", 16},  {"DC1", 17},
+    {"DC2", 18},  {"DC3", 19},  {"DC4", 20},  {"NAK", 21},  {"SYN", 22},  {"ETB", 23},
+    {"CAN", 24},  {"EM", 25},   {"SUB", 26},  {"ESC", 27},  {"FS", 28},   {"GS", 29},
+    {"RS", 30},   {"US", 31},   {"SP", 32},   {"DEL", 127},
+};
+
+// Decodes one UTF-8 sequence at in[i] (a well-formed one only), advancing i.
+bool decodeUtf8At(std::string_view in, std::size_t& i, char32_t& out) {
+  const auto b0 = static_cast<unsigned char>(in[i]);
+  std::size_t len;
+  char32_t c;
+  if (b0 < 0x80) {
+    out = b0;
+    ++i;
+    return true;
+  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2;
+    c = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3;
+    c = b0 & 0x0F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4;
+    c = b0 & 0x07;
+  } else {
+    return false;
+  }
+  if (in.size() - i < len) return false;
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto b = static_cast<unsigned char>(in[i + k]);
+    if ((b & 0xC0) != 0x80) return false;
+    c = (c << 6) | (b & 0x3F);
+  }
+  if ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
+      (len == 4 && (c < 0x10000 || c > 0x10FFFF))) {
+    return false;
+  }
+  out = c;
+  i += len;
+  return true;
+}
+
+// Reads the escape after a backslash at in[i] (i points past the
+// backslash); advances i. False for an unknown or out-of-range escape.
+bool decodeEscape(std::string_view in, std::size_t& i, char32_t& out) {
+  if (i >= in.size()) return false;
+  const char c = in[i];
+  switch (c) {
+    case 'a': out = 7; ++i; return true;
+    case 'b': out = 8; ++i; return true;
+    case 'f': out = 12; ++i; return true;
+    case 'n': out = 10; ++i; return true;
+    case 'r': out = 13; ++i; return true;
+    case 't': out = 9; ++i; return true;
+    case 'v': out = 11; ++i; return true;
+    case '\\': out = U'\\'; ++i; return true;
+    case '"': out = U'"'; ++i; return true;
+    case '\'': out = U'\''; ++i; return true;
+    default: break;
+  }
+  // Numeric: decimal digits, or "o" octal / "x" hexadecimal digits.
+  int base = 0;
+  std::size_t j = i;
+  if (c >= '0' && c <= '9') {
+    base = 10;
+  } else if (c == 'o') {
+    base = 8;
+    ++j;
+  } else if (c == 'x') {
+    base = 16;
+    ++j;
+  }
+  if (base != 0) {
+    const std::size_t start = j;
+    std::uint64_t value = 0;
+    while (j < in.size() && isDigitIn(base, in[j])) {
+      value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digitValue(in[j]));
+      if (value > 0x10FFFF) return false;
+      ++j;
+    }
+    if (j == start) return false;
+    out = static_cast<char32_t>(value);
+    i = j;
+    return true;
+  }
+  // Control: "^" and a character from '@' to '_'.
+  if (c == '^') {
+    if (i + 1 < in.size() && in[i + 1] >= '@' && in[i + 1] <= '_') {
+      out = static_cast<char32_t>(in[i + 1] - '@');
+      i += 2;
+      return true;
+    }
+    return false;
+  }
+  for (const AsciiName& a : kAsciiNames) {
+    if (in.substr(i, a.name.size()) == a.name) {
+      out = a.code;
+      i += a.name.size();
+      return true;
+    }
+  }
+  return false;
+}
+
+// One character of a literal at in[i]: a raw character (not the quote, not
+// a backslash) or an escape. `escaped` tells which.
+bool decodeLiteralChar(std::string_view in, std::size_t& i, char32_t& out, bool& escaped) {
+  if (i >= in.size()) return false;
+  if (in[i] == '\\') {
+    ++i;
+    escaped = true;
+    return decodeEscape(in, i, out);
+  }
+  escaped = false;
+  return decodeUtf8At(in, i, out);
+}
+
+// Scans a string literal starting at the opening quote in[0]; calls
+// sink(c) per character. Returns the length of the literal, or 0 when it
+// is malformed.
+template <class Sink>
+std::size_t scanString(std::string_view in, Sink&& sink) {
+  std::size_t i = 1;
+  for (;;) {
+    if (i >= in.size()) return 0;
+    const char c = in[i];
+    if (c == '"') return i + 1;
+    if (c == '\\' && i + 1 < in.size()) {
+      const char e = in[i + 1];
+      if (e == '&') {  // the empty escape
+        i += 2;
+        continue;
+      }
+      if (isBlank(e)) {  // a gap: blanks between two backslashes
+        std::size_t j = i + 1;
+        while (j < in.size() && isBlank(in[j])) ++j;
+        if (j >= in.size() || in[j] != '\\') return 0;
+        i = j + 1;
+        continue;
+      }
+    }
+    char32_t ch;
+    bool escaped;
+    if (!decodeLiteralChar(in, i, ch, escaped)) return 0;
+    sink(ch);
+  }
+}
+
+// Scans a character literal starting at the opening quote in[0]; the length,
+// or 0 when malformed.
+std::size_t scanChar(std::string_view in, char32_t& out) {
+  std::size_t i = 1;
+  bool escaped;
+  if (!decodeLiteralChar(in, i, out, escaped)) return 0;
+  if (!escaped && out == U'\'') return 0;
+  if (i >= in.size() || in[i] != '\'') return 0;
+  return i + 1;
+}
+
+// Scans a number at in[0] (a digit), filling n; returns its length.
+std::size_t scanNumber(std::string_view in, Number& n) {
+  n = Number{};
+  if (in.size() >= 3 && in[0] == '0') {
+    int base = 0;
+    if (in[1] == 'x' || in[1] == 'X') base = 16;
+    if (in[1] == 'o' || in[1] == 'O') base = 8;
+    if (base != 0 && isDigitIn(base, in[2])) {
+      std::size_t j = 2;
+      while (j < in.size() && isDigitIn(base, in[j])) ++j;
+      n.base = base;
+      n.digits = in.substr(2, j - 2);
+      return j;
+    }
+  }
+  std::size_t j = 0;
+  while (j < in.size() && isDigitIn(10, in[j])) ++j;
+  n.digits = in.substr(0, j);
+  if (j + 1 < in.size() && in[j] == '.' && isDigitIn(10, in[j + 1])) {
+    std::size_t k = j + 1;
+    while (k < in.size() && isDigitIn(10, in[k])) ++k;
+    n.hasFraction = true;
+    n.fraction = in.substr(j + 1, k - j - 1);
+    j = k;
+  }
+  if (j < in.size() && (in[j] == 'e' || in[j] == 'E')) {
+    std::size_t k = j + 1;
+    bool negative = false;
+    if (k < in.size() && (in[k] == '-' || in[k] == '+')) {
+      negative = in[k] == '-';
+      ++k;
+    }
+    const std::size_t start = k;
+    while (k < in.size() && isDigitIn(10, in[k])) ++k;
+    if (k > start) {
+      n.hasExponent = true;
+      n.negativeExponent = negative;
+      n.exponentDigits = in.substr(start, k - start);
+      j = k;
+    }
+  }
+  return j;
+}
+
+std::optional<std::pair<Lexeme, std::string_view>> lexAt(std::string_view in) {
+  using K = Lexeme::Kind;
+  in = skipSpaces(in);
+  auto make = [&](K kind, std::size_t len) {
+    return std::optional<std::pair<Lexeme, std::string_view>>(
+        std::pair<Lexeme, std::string_view>(Lexeme{kind, in.substr(0, len)}, in.substr(len)));
+  };
+  if (in.empty()) return make(K::EndOfInput, 0);
+  const char c = in[0];
+  if (c == '\'') {
+    char32_t ch;
+    const std::size_t len = scanChar(in, ch);
+    if (len == 0) return std::nullopt;
+    return make(K::Char, len);
+  }
+  if (c == '"') {
+    const std::size_t len = scanString(in, [](char32_t) {});
+    if (len == 0) return std::nullopt;
+    return make(K::String, len);
+  }
+  if (isPuncChar(c)) return make(K::Punc, 1);
+  if (isSymbolChar(c)) {
+    std::size_t j = 1;
+    while (j < in.size() && isSymbolChar(in[j])) ++j;
+    const std::string_view sym = in.substr(0, j);
+    for (std::string_view op : kReservedOps) {
+      if (sym == op) return make(K::Punc, j);
+    }
+    return make(K::Symbol, j);
+  }
+  if (isIdentStart(c)) {
+    std::size_t j = 1;
+    while (j < in.size() && isIdentChar(in[j])) ++j;
+    return make(K::Ident, j);
+  }
+  if (isDigitIn(10, c)) {
+    Number n;
+    return make(K::Number, scanNumber(in, n));
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+ReadScope::ReadScope(std::string_view input) noexcept {
+  detail::ReadContext& ctx = detail::readContext();
+  owner_ = !ctx.active;
+  if (owner_) {
+    ctx.active = true;
+    ctx.exhausted = false;
+    ctx.budget = kBaseBudget + kBudgetPerByte * static_cast<std::int64_t>(input.size());
+  }
+}
+
+ReadScope::~ReadScope() {
+  if (owner_) {
+    detail::ReadContext& ctx = detail::readContext();
+    ctx.active = false;
+    ctx.exhausted = false;
+  }
+}
+
+std::string_view skipSpaces(std::string_view in) noexcept {
+  std::size_t i = 0;
+  while (i < in.size() && isBlank(in[i])) ++i;
+  return in.substr(i);
+}
+
+std::optional<std::pair<Lexeme, std::string_view>> lexeme(std::string_view in) {
+  detail::ReadContext& ctx = detail::readContext();
+  if (ctx.active) {
+    if (ctx.exhausted) return std::nullopt;
+    if (--ctx.budget < 0) {
+      ctx.exhausted = true;
+      return std::nullopt;
+    }
+  }
+  return lexAt(in);
+}
+
+std::optional<std::string_view> expect(std::string_view in, Lexeme::Kind kind,
+                                       std::string_view text) {
+  auto lx = lexeme(in);
+  if (!lx || !lx->first.is(kind, text)) return std::nullopt;
+  return lx->second;
+}
+
+char32_t Lexeme::charValue() const {
+  char32_t c = 0;
+  scanChar(text, c);
+  return c;
+}
+
+std::u32string Lexeme::stringValue() const {
+  std::u32string out;
+  scanString(text, [&](char32_t c) { out += c; });
+  return out;
+}
+
+Number Lexeme::numberValue() const {
+  Number n;
+  scanNumber(text, n);
+  return n;
+}
+
+std::optional<std::uint64_t> Number::toWord() const {
+  if (hasFraction || hasExponent || digits.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  const auto b = static_cast<std::uint64_t>(base);
+  for (char c : digits) {
+    const auto v = static_cast<std::uint64_t>(digitValue(c));
+    if (value > (std::numeric_limits<std::uint64_t>::max() - v) / b) return std::nullopt;
+    value = value * b + v;
+  }
+  return value;
+}
+
+double Number::toDouble() const {
+  if (base == 16) {
+    double value = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::hex);
+    return value;
+  }
+  if (base == 8) {
+    double value = 0;
+    for (char c : digits) value = value * 8 + digitValue(c);
+    return value;
+  }
+  // Decimal: the exponent saturates, so absurd exponents still round to
+  // infinity or zero.
+  std::int64_t exponent = 0;
+  for (char c : exponentDigits) {
+    exponent = exponent > 100000000 ? exponent : exponent * 10 + (c - '0');
+  }
+  if (negativeExponent) exponent = -exponent;
+  std::string text(digits);
+  if (hasFraction) {
+    text += '.';
+    text += fraction;
+  }
+  text += 'e';
+  text += std::to_string(exponent);
+  double value = 0;
+  auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (r.ec == std::errc::result_out_of_range) {
+    // Decide between overflow and underflow from the leading digit's place.
+    std::int64_t place = exponent;
+    std::size_t lead = digits.find_first_not_of('0');
+    if (lead != std::string_view::npos) {
+      place += static_cast<std::int64_t>(digits.size() - lead);
+    } else {
+      std::size_t f = fraction.find_first_not_of('0');
+      if (f == std::string_view::npos) return 0.0;
+      place -= static_cast<std::int64_t>(f);
+    }
+    return place > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  }
+  return value;
+}
+
+namespace detail {
+
+Parses<double> readDouble(int d, std::string_view in) {
+  Parses<double> out;
+  auto lx = lexeme(in);
+  if (!lx) return out;
+  auto value = [](const Lexeme& l) -> std::optional<double> {
+    if (l.kind == Lexeme::Kind::Number) return l.numberValue().toDouble();
+    if (l.is(Lexeme::Kind::Ident, "NaN")) return std::numeric_limits<double>::quiet_NaN();
+    if (l.is(Lexeme::Kind::Ident, "Infinity")) return std::numeric_limits<double>::infinity();
+    return std::nullopt;
+  };
+  if (auto v = value(lx->first)) {
+    out.emplace_back(*v, lx->second);
+  } else if (d <= 6 && lx->first.is(Lexeme::Kind::Symbol, "-")) {
+    if (auto n = lexeme(lx->second)) {
+      if (auto v = value(n->first)) out.emplace_back(-*v, n->second);
+    }
+  }
+  return out;
+}
+
+Parses<char32_t> readCharLiteral(std::string_view in) {
+  Parses<char32_t> out;
+  auto lx = lexeme(in);
+  if (lx && lx->first.kind == Lexeme::Kind::Char) out.emplace_back(lx->first.charValue(), lx->second);
+  return out;
+}
+
+Parses<std::u32string> readStringLiteral(std::string_view in) {
+  Parses<std::u32string> out;
+  auto lx = lexeme(in);
+  if (lx && lx->first.kind == Lexeme::Kind::String) {
+    out.emplace_back(lx->first.stringValue(), lx->second);
+  }
+  return out;
+}
+
+}  // namespace detail
+
+}  // namespace basis
