@@ -186,3 +186,53 @@ TEST(UUIDShow, ListIsBracketedAndCommaSeparated) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(UUIDRead, TakesTheThirtySixCharactersAfterBlanksAndLeavesTheRest) {
+  const std::string text = kCountingText;
+  struct Case {
+    std::string input;
+    std::optional<std::string> rest;  // nothing: no parse
+  };
+  const Case cases[] = {
+      {"  " + text + " tail", " tail"},
+      {text + "0", "0"},
+      {"\t\n" + text, ""},
+      {text, ""},
+      {"(" + text + ")", std::nullopt},
+      {text.substr(0, 35), std::nullopt},
+      {"", std::nullopt},
+      {"x" + text, std::nullopt},
+      {"00112233-4455-6677-8899-AABBCCDDEEFF!", "!"},
+  };
+  for (const Case& c : cases) {
+    const auto parses = basis::Read<UUID>::readsPrec(11, c.input);
+    if (!c.rest) {
+      EXPECT_TRUE(parses.empty()) << c.input;
+      continue;
+    }
+    ASSERT_EQ(parses.size(), 1u) << c.input;
+    EXPECT_EQ(parses[0].first, kCounting);
+    EXPECT_EQ(parses[0].second, *c.rest);
+  }
+  EXPECT_EQ(basis::read<UUID>(text + "  "), kCounting);
+  EXPECT_EQ(basis::read<UUID>("(" + text + ")"), std::nullopt);
+}
+
+TEST(UUIDRead, ListFormReadsBack) {
+  const std::vector<UUID> two = {kCounting, stampwell::nil};
+  EXPECT_EQ(basis::read<std::vector<UUID>>(basis::show(two)), two);
+  EXPECT_EQ(basis::read<std::vector<UUID>>(" [ " + std::string(kCountingText) + " ,\n" +
+                                           "00000000-0000-0000-0000-000000000000 ] "),
+            two);
+  EXPECT_EQ(basis::read<std::vector<UUID>>("[]"), std::vector<UUID>{});
+  EXPECT_EQ(basis::read<std::vector<UUID>>("[" + std::string(kCountingText) + ",]"), std::nullopt);
+}
+
+RC_GTEST_PROP(UUIDRead, ReadOfShowIsIdentity, (UUID u, std::vector<UUID> us)) {
+  RC_ASSERT(basis::read<UUID>(basis::show(u)) == u);
+  RC_ASSERT(basis::read<std::vector<UUID>>(basis::show(us)) == us);
+}
+
+}  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include <basis/read.hpp>
 #include <basis/show.hpp>
 
 #include "stampwell/internal/representation.hpp"
@@ -48,5 +49,20 @@ struct basis::Show<stampwell::UUID> : basis::ShowDefaults<stampwell::UUID> {
     const std::size_t at = out.size();
     out.resize(at + stampwell::canonicalLength);
     stampwell::writeCanonical(u, out.data() + at);
+  }
+};
+
+// Parsing ignores the precedence: after leading blanks, the next 36
+// characters must be a canonical text; nothing after them is examined.
+// Parentheses around a UUID are not accepted (around a list they are, as for
+// every list). Never throws.
+template <>
+struct basis::Read<stampwell::UUID> : basis::ReadDefaults<stampwell::UUID> {
+  static basis::Parses<stampwell::UUID> readsPrec(int, std::string_view in) {
+    const std::string_view rest = basis::skipSpaces(in);
+    if (rest.size() < stampwell::canonicalLength) return {};
+    const auto u = stampwell::fromASCIIBytes(rest.substr(0, stampwell::canonicalLength));
+    if (!u) return {};
+    return {{*u, rest.substr(stampwell::canonicalLength)}};
   }
 };
