@@ -3,6 +3,7 @@
 #include <basis/error.hpp>
 
 #include "hashgrove/internal/array.hpp"
+#include "hashgrove/internal/alter.hpp"
 #include "hashgrove/internal/lookup.hpp"
 
 namespace hashgrove::internal {
@@ -20,6 +21,22 @@ void throwKeyNotFound(const basis::CallStack& callers) {
   if (!stack.frozen) stack.entries.insert(stack.entries.begin(), site);
   throw basis::ErrorCall("Data.HashMap.Internal.(!): key not found", std::move(stack));
 }
+
+const basis::ErrorCall& testBottomError() {
+  static const basis::ErrorCall error(
+      "Data.HashMap.alterF internal error: hit test_bottom",
+      basis::CallStack{{errorSite("Data.HashMap.Internal", "./Data/HashMap/Internal", 1349, 15, 20)}, false});
+  return error;
+}
+
+const basis::ErrorCall& bogusError() {
+  static const basis::ErrorCall error(
+      "Data.HashMap.alterF internal error: hit bogus#",
+      basis::CallStack{{errorSite("Data.HashMap.Internal", "./Data/HashMap/Internal", 1354, 12, 17)}, false});
+  return error;
+}
+
+void bogus_raw() { throw bogusError(); }
 
 }  // namespace hashgrove::internal
 

@@ -10,6 +10,9 @@ using internal::HashMap;
 
 // Construction and size.
 using internal::empty;
+using internal::fromList;
+using internal::fromListWith;
+using internal::fromListWithKey;
 using internal::null;
 using internal::singleton;
 using internal::size;
@@ -23,6 +26,12 @@ using internal::lookupDefault;
 using internal::member;
 
 // Single-key updates.
+using internal::adjust;
+using internal::alter;
+using internal::alterF;
+using internal::delete_;
 using internal::insert;
+using internal::insertWith;
+using internal::update;
 
 }  // namespace hashgrove::lazy

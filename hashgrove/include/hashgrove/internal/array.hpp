@@ -397,6 +397,12 @@ MArray<E> newFilled(std::int64_t n, const Slot<E>& x) {
   return MArray<E>(f.finish());
 }
 
+// `new` under its other name: `new_` with a filler.
+template <class E>
+MArray<E> new_(std::int64_t n, const Slot<E>& x) {
+  return newFilled<E>(n, x);
+}
+
 // `new_`: a fresh array of n slots, each holding `undefinedElem`. O(n).
 template <class E>
 MArray<E> new_(std::int64_t n) {
