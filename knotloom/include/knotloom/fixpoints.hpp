@@ -1,0 +1,362 @@
+#pragma once
+// Fix, Mu and Nu: three ways to hold a structure made of layers of one
+// functor F (a tag with `template <class A> using apply = ...` and a
+// basis::Functor specialisation), and the operations that add, remove or
+// re-type layers.
+//
+// - Fix<F> holds the layers themselves. A Fix is one counted heap cell
+//   holding its layer as a basis::Lazy, so a layer may stay unbuilt until it
+//   is read: an infinite Fix is fine as long as it is read in part.
+// - Mu<F> holds the structure as its own fold function. C++ has no function
+//   "for every result type", so the fold runs over one carrier type,
+//   std::any: the algebra it receives takes a layer of std::any and returns
+//   std::any. foldMu converts the caller's typed algebra to and from that
+//   carrier (one fmap per layer to read the children out of their std::any,
+//   and one std::any per result, which allocates when the result is larger
+//   than a pointer); the conversion back is checked by std::any_cast, which
+//   throws std::bad_any_cast if a hand-written fold function returns another
+//   type.
+// - Nu<F> holds a seed and a step that makes one layer of seeds from a seed.
+//   The seed's type is hidden the same way: the seed is kept as a
+//   basis::Lazy<std::any> and the step as a function from std::any to a layer
+//   of std::any, which casts the seed back (std::any_cast, checked) and boxes
+//   the new seeds (one fmap and one std::any per child seed per step).
+//   Erasing the step needs the layer's Functor when the Nu is built.
+//
+// Every value is immutable and shares what it does not change. Freeing any of
+// them never nests one destructor per layer (see internal/collect.hpp), so a
+// structure of millions of layers is freed in constant stack.
+
+#include <any>
+#include <functional>
+#include <type_traits>
+#include <utility>
+
+#include <basis/functor.hpp>
+#include <basis/lazy.hpp>
+#include <basis/ref.hpp>
+
+#include "knotloom/internal/collect.hpp"
+#include "knotloom/internal/traits.hpp"
+
+namespace knotloom {
+
+template <class F>
+class Fix;
+template <class F>
+class Mu;
+template <class F>
+class Nu;
+
+namespace internal {
+struct NuAccess;
+}  // namespace internal
+
+// ---------------------------------------------------------------------------
+// Fix
+
+// The structure held as nested layers: one field, the outermost layer, whose
+// children are again Fix<F> values.
+template <class F>
+class Fix {
+ public:
+  using Functor = F;
+  using Layer = basis::Apply<F, Fix>;
+
+  // The constructor Fix: wraps an evaluated layer. One allocation.
+  explicit Fix(Layer layer) : node_(new Node(basis::Lazy<Layer>(std::move(layer)))) {}
+  // Wraps a layer that may still be deferred; it is computed when first read.
+  explicit Fix(basis::Lazy<Layer> layer) : node_(new Node(std::move(layer))) {}
+
+  // The layer (the field unFix), computing it on first demand; throws what
+  // that computation throws.
+  const Layer& unFix() const { return node_->layer.force(); }
+  // The layer as held, without computing it.
+  const basis::Lazy<Layer>& lazyLayer() const noexcept { return node_->layer; }
+
+  // True when both are the very same cell (not a structural comparison).
+  bool sameCell(const Fix& other) const noexcept { return node_ == other.node_; }
+
+ private:
+  struct Node;
+  basis::Ref<Node> node_;
+};
+
+// Layers are held in a cell of their own: basis::Lazy<Layer> needs Layer, and
+// so Fix<F>, complete.
+template <class F>
+struct Fix<F>::Node final : internal::Collectable {
+  explicit Node(basis::Lazy<Layer> l) : layer(std::move(l)) {}
+  basis::Lazy<Layer> layer;
+};
+
+template <class L>
+  requires basis::HasTag<L>
+Fix(L) -> Fix<basis::tag_of<L>>;
+
+// The constructor Fix as a function: the layer seen as a Fix. The functor is
+// named: wrapFix<F>(layer), so that `wrapFix<F>` can be passed as an algebra.
+// O(1), one allocation; the layer is moved in, not copied.
+template <class F>
+Fix<F> wrapFix(basis::Apply<F, Fix<F>> layer) {
+  return Fix<F>(std::move(layer));
+}
+
+// The layer of x as held, not computed: unwrapFix(Fix(l)) shares l's
+// deferred computation. O(1).
+template <class F>
+const basis::Lazy<basis::Apply<F, Fix<F>>>& unwrapFix(const Fix<F>& x) noexcept {
+  return x.lazyLayer();
+}
+
+// The layer of x (the field unFix), computed on first demand. O(1) once
+// computed; throws what the layer's computation throws.
+template <class F>
+const basis::Apply<F, Fix<F>>& unFix(const Fix<F>& x) {
+  return x.unFix();
+}
+
+// ---------------------------------------------------------------------------
+// Mu
+
+// The structure held as its fold function: given an algebra at the carrier
+// (a layer of results to a result, both std::any), the result for the whole
+// structure.
+template <class F>
+class Mu {
+ public:
+  using Functor = F;
+  using CarrierLayer = basis::Apply<F, std::any>;
+  using Algebra = std::function<std::any(const CarrierLayer&)>;
+  using FoldFunction = std::function<std::any(const Algebra&)>;
+
+  // The constructor Mu: the fold function, kept as given. One allocation.
+  explicit Mu(FoldFunction fold) : node_(new Node(std::move(fold))) {}
+
+  // The fold function (the field unMu).
+  const FoldFunction& unMu() const noexcept { return node_->fold; }
+
+ private:
+  struct Node final : internal::Collectable {
+    explicit Node(FoldFunction f) : fold(std::move(f)) {}
+    FoldFunction fold;
+  };
+  basis::Ref<Node> node_;
+};
+
+// The fold function of m (the field unMu). O(1).
+template <class F>
+const typename Mu<F>::FoldFunction& unMu(const Mu<F>& m) noexcept {
+  return m.unMu();
+}
+
+// The Mu of one layer of Mu values: its fold folds every child with the
+// algebra and applies the algebra to the layer of their results. O(1) to
+// build; each fold of it recurses once per wrapMu layer (see knotloom.hpp for
+// depths).
+template <class F>
+Mu<F> wrapMu(basis::Apply<F, Mu<F>> layer) {
+  return Mu<F>([layer = std::move(layer)](const typename Mu<F>::Algebra& alg) -> std::any {
+    return alg(basis::Functor<F>::fmap([&alg](const Mu<F>& m) { return m.unMu()(alg); }, layer));
+  });
+}
+
+// ---------------------------------------------------------------------------
+// Nu
+
+// The structure held as a step and a hidden seed.
+template <class F>
+class Nu {
+ public:
+  using Functor = F;
+  using CarrierLayer = basis::Apply<F, std::any>;
+  // The step over the erased seed.
+  using Step = std::function<CarrierLayer(const std::any&)>;
+
+  // The constructor Nu: the step `seed -> layer of seeds` and the seed, which
+  // may be a basis::Lazy and is then left unevaluated. Calls neither; needs
+  // basis::Functor<F> to erase the step. Two allocations (three when the seed
+  // is deferred).
+  template <class Coalg, class S>
+  Nu(Coalg step, S seed);
+
+  // The erased step (called once per unwrapNu) and the erased seed.
+  const Step& step() const noexcept { return node_->step->step; }
+  const basis::Lazy<std::any>& seed() const noexcept { return node_->seed; }
+
+ private:
+  struct StepCell final : internal::Collectable {
+    explicit StepCell(Step s) : step(std::move(s)) {}
+    Step step;
+  };
+  struct Node final : internal::Collectable {
+    Node(basis::Ref<StepCell> st, basis::Lazy<std::any> sd) : step(std::move(st)), seed(std::move(sd)) {}
+    basis::Ref<StepCell> step;
+    basis::Lazy<std::any> seed;
+  };
+
+  Nu(basis::Ref<StepCell> step, basis::Lazy<std::any> seed)
+      : node_(new Node(std::move(step), std::move(seed))) {}
+
+  friend struct internal::NuAccess;
+
+  basis::Ref<Node> node_;
+};
+
+namespace internal {
+
+// The shared step cell and the seed of a Nu, for the operations that build
+// new Nu values from them.
+struct NuAccess {
+  template <class F>
+  static const auto& stepCell(const Nu<F>& n) noexcept {
+    return n.node_->step;
+  }
+  template <class F, class Cell>
+  static Nu<F> withCell(const basis::Ref<Cell>& step, basis::Lazy<std::any> seed) {
+    return Nu<F>(step, std::move(seed));
+  }
+  template <class F>
+  static Nu<F> withStep(typename Nu<F>::Step step, basis::Lazy<std::any> seed) {
+    using Cell = typename Nu<F>::StepCell;
+    return Nu<F>(basis::Ref<Cell>(new Cell(std::move(step))), std::move(seed));
+  }
+};
+
+// The seed type a step expects: its parameter type when it has one fixed
+// signature, else the seed's own type.
+template <class Coalg, class S>
+struct SeedType {
+  using type = S;
+};
+template <class Coalg, class S>
+  requires HasSignature<Coalg>
+struct SeedType<Coalg, S> {
+  using type = typename CallableSignature<Coalg>::argument;
+};
+
+}  // namespace internal
+
+template <class F>
+template <class Coalg, class S>
+Nu<F>::Nu(Coalg coalg, S seed) {
+  using Seed = typename internal::SeedType<Coalg, internal::Unlazy<S>>::type;
+  // Every boxed seed is a Seed, so the cast in the step always finds one.
+  Step erased = [coalg = std::move(coalg)](const std::any& s) -> CarrierLayer {
+    return basis::Functor<F>::fmap([](const auto& child) { return std::any(Seed(child)); },
+                                   internal::unlazy(coalg(std::any_cast<const Seed&>(s))));
+  };
+  basis::Lazy<std::any> erasedSeed = [&] {
+    if constexpr (std::is_same_v<S, Seed>) {
+      return basis::Lazy<std::any>(std::any(std::move(seed)));
+    } else if constexpr (internal::isLazy<S>) {
+      return basis::Lazy<std::any>::defer([seed] { return std::any(Seed(seed.force())); });
+    } else {
+      return basis::Lazy<std::any>(std::any(Seed(std::move(seed))));
+    }
+  }();
+  node_ = basis::Ref<Node>(new Node(basis::Ref<StepCell>(new StepCell(std::move(erased))),
+                                    std::move(erasedSeed)));
+}
+
+// One layer of n: the step applied to the seed once (forcing the seed), each
+// new seed made a Nu with the same step. One step call and one allocation
+// per child; throws what the step or the seed throws.
+template <class F>
+basis::Apply<F, Nu<F>> unwrapNu(const Nu<F>& n) {
+  const auto& cell = internal::NuAccess::stepCell(n);
+  typename Nu<F>::CarrierLayer layer = n.step()(n.seed().force());
+  return basis::Functor<F>::fmap(
+      [&cell](const std::any& s) {
+        return internal::NuAccess::withCell<F>(cell, basis::Lazy<std::any>(s));
+      },
+      layer);
+}
+
+// The Nu of one layer of Nu values: the seed is the layer itself and the step
+// unwraps every Nu of a layer, each child deferred, so unwrapping the result
+// calls no child's step. O(1) to build.
+template <class F>
+Nu<F> wrapNu(basis::Apply<F, Nu<F>> layer) {
+  using Layer = basis::Apply<F, Nu<F>>;
+  using Seed = basis::Lazy<Layer>;
+  return Nu<F>(
+      [](const Seed& l) {
+        return basis::Functor<F>::fmap(
+            [](const Nu<F>& child) { return Seed::defer([child] { return unwrapNu(child); }); },
+            l.force());
+      },
+      Seed(std::move(layer)));
+}
+
+// The Nu with the step `coalg` and the seed (unfoldNu): neither is called or
+// forced. The functor is inferred from the step's layer type (basis::TagOf)
+// or named: unfoldNu<F>(coalg, seed). Needs basis::Functor<F> (to erase the
+// step).
+template <class F = Infer, class Coalg, class S>
+auto unfoldNu(Coalg coalg, S seed) {
+  using G = typename internal::CoalgebraFunctor<
+      F, Coalg, typename internal::SeedType<Coalg, internal::Unlazy<S>>::type>::type;
+  return Nu<G>(std::move(coalg), std::move(seed));
+}
+// unfoldNu with its coalgebra alone: a reusable function of the seed.
+template <class F = Infer, class Coalg>
+auto unfoldNu(Coalg coalg) {
+  return [coalg = std::move(coalg)](auto seed) { return unfoldNu<F>(coalg, std::move(seed)); };
+}
+
+// ---------------------------------------------------------------------------
+// Changing the layer type. A natural transformation nt is a callable that
+// turns an F-layer of any child type into a G-layer of the same child type
+// (a generic lambda, or an object with a templated call operator). G is
+// inferred from nt's result (basis::TagOf) or named: hoistFix<G>(nt, x).
+
+// x with nt applied to every layer, children converted first by F's mapping:
+// Fix(nt(fmap(hoistFix(nt), unFix x))). Returns at once: each layer is
+// converted when it is first read, so an infinite Fix can be hoisted and
+// read in part.
+template <class G = Infer, class Nt, class F>
+auto hoistFix(Nt nt, const Fix<F>& x) {
+  using H = typename internal::TargetFunctor<G, F, Nt>::type;
+  using Layer = typename Fix<H>::Layer;
+  return Fix<H>(basis::Lazy<Layer>::defer([nt = std::move(nt), x]() -> Layer {
+    return nt(basis::Functor<F>::fmap([&nt](const Fix<F>& c) { return hoistFix<H>(nt, c); },
+                                      x.unFix()));
+  }));
+}
+
+// x with nt applied to every layer before its children are converted by G's
+// mapping: Fix(fmap(hoistFix'(nt), nt(unFix x))). Returns at once, like
+// hoistFix.
+template <class G = Infer, class Nt, class F>
+auto hoistFix_(Nt nt, const Fix<F>& x) {
+  using H = typename internal::TargetFunctor<G, F, Nt>::type;
+  using Layer = typename Fix<H>::Layer;
+  return Fix<H>(basis::Lazy<Layer>::defer([nt = std::move(nt), x]() -> Layer {
+    return basis::Functor<H>::fmap([&nt](const Fix<F>& c) { return hoistFix_<H>(nt, c); },
+                                   nt(x.unFix()));
+  }));
+}
+
+// The Mu whose fold, given a G-algebra, folds m with nt followed by that
+// algebra. O(1); needs no Functor.
+template <class G = Infer, class Nt, class F>
+auto hoistMu(Nt nt, const Mu<F>& m) {
+  using H = typename internal::TargetFunctor<G, F, Nt>::type;
+  return Mu<H>([nt = std::move(nt), m](const typename Mu<H>::Algebra& alg) -> std::any {
+    return m.unMu()(typename Mu<F>::Algebra(
+        [&](const typename Mu<F>::CarrierLayer& layer) { return alg(nt(layer)); }));
+  });
+}
+
+// The Nu with n's seed and a step that runs n's step, then nt. Neither the
+// step nor the seed is run. O(1).
+template <class G = Infer, class Nt, class F>
+auto hoistNu(Nt nt, const Nu<F>& n) {
+  using H = typename internal::TargetFunctor<G, F, Nt>::type;
+  typename Nu<H>::Step step = [nt = std::move(nt), old = internal::NuAccess::stepCell(n)](
+                                  const std::any& s) { return nt(old->step(s)); };
+  return internal::NuAccess::withStep<H>(std::move(step), n.seed());
+}
+
+}  // namespace knotloom

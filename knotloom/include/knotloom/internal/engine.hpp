@@ -1,0 +1,197 @@
+#pragma once
+// The two walks under every fold, unfold and refold.
+//
+// refoldStrict: the algebra receives its children folded. The walk keeps its
+// own stack (frames, waiting child seeds, finished results) on the heap,
+// about 24 bytes per level for a Fix list, so its depth is bounded by memory,
+// not by the C++ stack. It reads
+// a layer's children with the layer's fmap, twice: once to collect the child
+// seeds, once to put the children's results in their places. So it needs an
+// fmap that applies its function during the call, once per child, in the
+// same order each time: every eager mapping does (basis's, and the usual
+// hand-written ones); a mapping that composes instead (functions from E) is
+// not walkable this way (the walk throws std::logic_error when it notices):
+// use an algebra over deferred children for it.
+//
+// refoldLazy: the algebra receives its children deferred (basis::Lazy), each
+// folded only when the algebra forces it. Forcing nests: a chain of forced
+// children uses a few C++ stack frames per layer.
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <type_traits>
+#include <utility>
+
+#include <basis/functor.hpp>
+#include <basis/lazy.hpp>
+#include <basis/ref.hpp>
+#include <basis/types.hpp>
+
+#include "knotloom/fixpoints.hpp"
+#include "knotloom/internal/collect.hpp"
+#include "knotloom/internal/stack.hpp"
+#include "knotloom/internal/traits.hpp"
+
+namespace knotloom::internal {
+
+// The layers of a Fix: a reference into the Fix's own cell, which lives as
+// long as the walk holds the Fix.
+template <class F>
+struct FixLayers {
+  const typename Fix<F>::Layer& operator()(const Fix<F>& x) const { return x.unFix(); }
+};
+
+// The layers a coalgebra makes, held by value (forced when it returns a Lazy).
+template <class Coalg, class Layer>
+struct CoalgebraLayers {
+  Coalg coalg;
+  template <class S>
+  Layer operator()(const S& seed) {
+    return unlazy(coalg(seed));
+  }
+};
+
+[[noreturn]] void throwUnwalkableLayer();
+
+// Folds with `alg` the structure that `layers` unfolds from `root`, children
+// before parents, in the order F's fmap visits them. O(layers) time, memory
+// for the deepest path and the children waiting beside it; constant C++
+// stack. Throws what layers, fmap or alg throw.
+template <class F, class R, class S, class Alg, class Layers>
+R refoldStrict(Alg&& alg, Layers& layers, const S& root) {
+  using Got = decltype(layers(root));
+  constexpr bool byReference = std::is_lvalue_reference_v<Got>;
+  using Layer = std::remove_cvref_t<Got>;
+  // A frame's children wait in kids[kidsBegin, kids.size()) while it is on
+  // top: the frames above it have taken theirs away again. Positions are
+  // 32-bit to keep a frame small (a deep walk holds one frame per level);
+  // more waiting children than that would not fit in memory anyway.
+  struct Frame {
+    std::conditional_t<byReference, const Layer*, Layer> layer;
+    std::uint32_t kidsBegin;
+    std::uint32_t next;
+  };
+  ChunkedStack<Frame> frames;
+  ChunkedStack<S> kids;
+  ChunkedStack<R> results;
+
+  auto enter = [&](const S& seed) {
+    const std::size_t begin = kids.size();
+    if (begin > UINT32_MAX) throwUnwalkableLayer();
+    auto collect = [&kids](const auto& child) {
+      kids.emplace_back(child);
+      return basis::Unit{};
+    };
+    const auto b = static_cast<std::uint32_t>(begin);
+    if constexpr (byReference) {
+      const Layer& layer = layers(seed);
+      (void)basis::Functor<F>::fmap(collect, layer);
+      frames.emplace_back(Frame{&layer, b, b});
+    } else {
+      Layer layer = layers(seed);
+      (void)basis::Functor<F>::fmap(collect, layer);
+      frames.emplace_back(Frame{std::move(layer), b, b});
+    }
+  };
+
+  enter(root);
+  for (;;) {
+    Frame& top = frames.back();
+    if (top.next < kids.size()) {
+      // enter reads the seed before it grows `kids`, and `top` is not used
+      // again after it grows `frames`.
+      enter(kids[top.next++]);
+      continue;
+    }
+    const std::size_t count = kids.size() - top.kidsBegin;
+    const std::size_t base = results.size() - count;
+    std::size_t slot = base;
+    const Layer& layer = [&]() -> const Layer& {
+      if constexpr (byReference) {
+        return *top.layer;
+      } else {
+        return top.layer;
+      }
+    }();
+    auto folded = basis::Functor<F>::fmap(
+        [&](const auto&) -> R {
+          if (slot >= results.size()) throwUnwalkableLayer();
+          return std::move(results[slot++]);
+        },
+        layer);
+    if (slot != results.size()) throwUnwalkableLayer();
+    R result = alg(std::move(folded));
+    results.truncate(base);
+    kids.truncate(top.kidsBegin);
+    frames.pop_back();
+    if (frames.empty()) return result;
+    results.emplace_back(std::move(result));
+  }
+}
+
+// The state shared by every deferred child of one lazy refold: the algebra
+// and the source of layers, created once per call.
+template <class F, class R, class S, class Alg, class Layers>
+struct LazyRefold final : Collectable {
+  LazyRefold(Alg a, Layers l) : alg(std::move(a)), layers(std::move(l)) {}
+  Alg alg;
+  Layers layers;
+
+  static R run(const basis::Ref<LazyRefold>& self, const S& seed) {
+    decltype(auto) layer = self->layers(seed);
+    return self->alg(basis::Functor<F>::fmap(
+        [&self](const auto& child) {
+          return basis::Lazy<R>::defer([self, c = S(child)] { return run(self, c); });
+        },
+        layer));
+  }
+};
+
+// Folds with an algebra over deferred children: alg runs on the root layer
+// now; a child is folded when alg (or whoever holds the child) forces it.
+template <class F, class R, class S, class Alg, class Layers>
+R refoldLazy(Alg alg, Layers layers, const S& root) {
+  using State = LazyRefold<F, R, S, Alg, Layers>;
+  basis::Ref<State> state(new State(std::move(alg), std::move(layers)));
+  return State::run(state, root);
+}
+
+// The Fix that `coalg` unfolds from a seed: each layer computed when first
+// read, its children unfolded (deferred) when it is.
+template <class F, class S, class Coalg>
+struct LazyUnfold final : Collectable {
+  explicit LazyUnfold(Coalg c) : coalg(std::move(c)) {}
+  Coalg coalg;
+
+  static Fix<F> run(const basis::Ref<LazyUnfold>& self, basis::Lazy<S> seed) {
+    using Layer = typename Fix<F>::Layer;
+    return Fix<F>(basis::Lazy<Layer>::defer([self, seed = std::move(seed)]() -> Layer {
+      return basis::Functor<F>::fmap(
+          [&self](const auto& child) { return run(self, basis::Lazy<S>(S(child))); },
+          unlazy(self->coalg(seed.force())));
+    }));
+  }
+};
+
+template <class F, class S, class Coalg>
+Fix<F> unfoldLazy(Coalg coalg, basis::Lazy<S> seed) {
+  using State = LazyUnfold<F, S, Coalg>;
+  return State::run(basis::Ref<State>(new State(std::move(coalg))), std::move(seed));
+}
+
+// A seed given as a value or as a basis::Lazy, as a Lazy of the seed type.
+template <class S, class X>
+basis::Lazy<S> seedOf(X x) {
+  if constexpr (isLazy<X>) {
+    if constexpr (std::is_same_v<X, basis::Lazy<S>>) {
+      return x;
+    } else {
+      return basis::Lazy<S>::defer([x] { return S(x.force()); });
+    }
+  } else {
+    return basis::Lazy<S>(S(std::move(x)));
+  }
+}
+
+}  // namespace knotloom::internal

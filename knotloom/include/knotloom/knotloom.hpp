@@ -1,0 +1,30 @@
+#pragma once
+// knotloom: fixed points of functors and their recursion schemes.
+//
+// A recursive structure is tied out of a non-recursive layer type: a functor
+// tag F (see basis/functor.hpp) whose `apply<A>` is one layer with children
+// of type A. Fix<F> holds the layers, Mu<F> the structure's fold, Nu<F> a
+// seed and a step. foldFix / unfoldFix / refold (cata / ana / hylo) consume
+// and produce them one layer at a time; foldFixM / unfoldFixM / refoldM run
+// the steps in a monad.
+//
+//   // a list of ints as a Fix: an empty layer or an element and one child
+//   auto xs = unfoldFix([](int n) { return ListF<int, int>(n == 0 ? Nil : Cons(n, n - 1)); }, 3);
+//   int total = foldFix([](const ListF<int, int>& l) { return l.isNil() ? 0 : l.head + l.tail; }, xs);
+//
+// How deep each operation goes:
+// - freeing any Fix, Mu or Nu: any depth (no nested destructors);
+// - foldFix, refold, foldNu, and foldMu of a Mu made by unfoldMu or from a
+//   Fix, with an algebra over folded children: any depth (own stack);
+// - unfoldFix, hoistFix, hoistFix_, hoistNu, unwrapNu, the Nu-to-Fix
+//   conversion: any depth (each layer is built when read, alone);
+// - showing, comparing, hashing and deep evaluation of Fix, Mu and Nu: any
+//   depth (see interfaces.hpp);
+// - algebras over deferred children, folds of Mu values made by wrapMu, and
+//   the monadic forms: a few C++ frames per layer, about 10^4 layers deep with
+//   the default 8 MiB stack;
+// - parsing: nesting beyond a fixed cap yields no parse.
+
+#include "knotloom/fixpoints.hpp"
+#include "knotloom/monadic.hpp"
+#include "knotloom/schemes.hpp"

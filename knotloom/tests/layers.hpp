@@ -1,0 +1,134 @@
+#pragma once
+// Layer functors the tests tie structures from: a list layer (empty, or an
+// element and one child) and a binary-tree layer (a leaf with a label, or a
+// node with a label and two children), with their Functor and Traversable.
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include <basis/basis.hpp>
+
+namespace knotloom_test {
+
+// Nil, or Cons of a head and a tail.
+template <class E, class A>
+struct ListF {
+  std::optional<std::pair<E, A>> cell;
+
+  static ListF nil() { return ListF{}; }
+  static ListF cons(E head, A tail) { return ListF{std::pair<E, A>(std::move(head), std::move(tail))}; }
+  bool isNil() const { return !cell.has_value(); }
+  const E& head() const { return cell->first; }
+  const A& tail() const { return cell->second; }
+
+  friend bool operator==(const ListF&, const ListF&) = default;
+};
+
+template <class E>
+struct ListOf {
+  template <class A>
+  using apply = ListF<E, A>;
+};
+
+// Leaf label, or Node label left right.
+template <class A>
+struct TreeF {
+  int label = 0;
+  std::optional<std::pair<A, A>> children;
+
+  static TreeF leaf(int l) { return TreeF{l, std::nullopt}; }
+  static TreeF node(int l, A left, A right) {
+    return TreeF{l, std::pair<A, A>(std::move(left), std::move(right))};
+  }
+};
+
+struct TreeOf {
+  template <class A>
+  using apply = TreeF<A>;
+};
+
+}  // namespace knotloom_test
+
+template <class E, class A>
+struct basis::TagOf<knotloom_test::ListF<E, A>> {
+  using type = knotloom_test::ListOf<E>;
+  using element = A;
+};
+
+template <class A>
+struct basis::TagOf<knotloom_test::TreeF<A>> {
+  using type = knotloom_test::TreeOf;
+  using element = A;
+};
+
+template <class E>
+struct basis::Functor<knotloom_test::ListOf<E>> : basis::FunctorDefaults<knotloom_test::ListOf<E>> {
+  template <class Fn, class A>
+  static knotloom_test::ListF<E, basis::Mapped<Fn, A>> fmap(Fn f, const knotloom_test::ListF<E, A>& l) {
+    if (l.isNil()) return {};
+    return knotloom_test::ListF<E, basis::Mapped<Fn, A>>::cons(l.head(), f(l.tail()));
+  }
+};
+
+template <class E>
+struct basis::Foldable<knotloom_test::ListOf<E>> : basis::FoldableDefaults<knotloom_test::ListOf<E>> {
+  template <class Fn, class B, class A>
+  static B foldr(Fn f, B z, const knotloom_test::ListF<E, A>& l) {
+    if (l.isNil()) return z;
+    return f(l.tail(), basis::Lazy<B>(std::move(z)));
+  }
+};
+
+template <class E>
+struct basis::Traversable<knotloom_test::ListOf<E>>
+    : basis::TraversableDefaults<knotloom_test::ListOf<E>> {
+  template <class Fn, class A>
+  static auto traverse(Fn g, const knotloom_test::ListF<E, A>& l) {
+    using GB = basis::Action<Fn, A>;
+    using G = basis::tag_of<GB>;
+    using B = basis::element_of<GB>;
+    using R = knotloom_test::ListF<E, B>;
+    if (l.isNil()) return basis::Applicative<G>::pure(R::nil());
+    return basis::Functor<G>::fmap([h = l.head()](const B& b) { return R::cons(h, b); },
+                                   basis::demand(g(l.tail())));
+  }
+};
+
+template <>
+struct basis::Functor<knotloom_test::TreeOf> : basis::FunctorDefaults<knotloom_test::TreeOf> {
+  template <class Fn, class A>
+  static knotloom_test::TreeF<basis::Mapped<Fn, A>> fmap(Fn f, const knotloom_test::TreeF<A>& t) {
+    using R = knotloom_test::TreeF<basis::Mapped<Fn, A>>;
+    if (!t.children) return R::leaf(t.label);
+    auto left = f(t.children->first);
+    return R::node(t.label, std::move(left), f(t.children->second));
+  }
+};
+
+template <>
+struct basis::Foldable<knotloom_test::TreeOf> : basis::FoldableDefaults<knotloom_test::TreeOf> {
+  template <class Fn, class B, class A>
+  static B foldr(Fn f, B z, const knotloom_test::TreeF<A>& t) {
+    if (!t.children) return z;
+    const auto& [l, r] = *t.children;
+    return f(l, basis::Lazy<B>::defer([&] { return f(r, basis::Lazy<B>(z)); }));
+  }
+};
+
+// Left child first, then right.
+template <>
+struct basis::Traversable<knotloom_test::TreeOf> : basis::TraversableDefaults<knotloom_test::TreeOf> {
+  template <class Fn, class A>
+  static auto traverse(Fn g, const knotloom_test::TreeF<A>& t) {
+    using GB = basis::Action<Fn, A>;
+    using G = basis::tag_of<GB>;
+    using B = basis::element_of<GB>;
+    using R = knotloom_test::TreeF<B>;
+    if (!t.children) return basis::Applicative<G>::pure(R::leaf(t.label));
+    const auto& [l, r] = *t.children;
+    return basis::Applicative<G>::liftA2(
+        [label = t.label](const B& a, const B& b) { return R::node(label, a, b); },
+        basis::demand(g(l)), basis::Lazy<GB>::defer([g, r] { return basis::demand(g(r)); }));
+  }
+};
