@@ -18,3 +18,4 @@
 #include "basis/product.hpp"
 #include "basis/read.hpp"
 #include "basis/list.hpp"
+#include "basis/binary.hpp"

@@ -1,0 +1,314 @@
+#pragma once
+// Binary serialisation: Put appends big-endian bytes to a string; Get reads
+// them back from a byte view (or a sequence of chunks) and ends in a failure
+// result with a message instead of reading past its input.
+//
+// Binary<T> supplies
+//   static void put(const T& x, Put& p);
+//   static std::optional<T> get(Get& g);   // nothing after g.fail(...)
+// and may inherit BinaryDefaults<T> for `putList` (a signed 64-bit count,
+// then the elements). A decoder never throws on bad input, never reads
+// outside its input, and never allocates by a count read from the input
+// before the bytes it announces are known to be there.
+
+#include <concepts>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <ranges>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace basis::binary {
+
+// An encoder: appends to its own string or to one the caller lends it.
+class Put {
+ public:
+  Put() noexcept : out_(&own_) {}
+  // Appends to `sink`, which must outlive this Put.
+  explicit Put(std::string& sink) noexcept : out_(&sink) {}
+  Put(const Put&) = delete;
+  Put& operator=(const Put&) = delete;
+
+  void putWord8(std::uint8_t x) { out_->push_back(static_cast<char>(x)); }
+  void putWord16be(std::uint16_t x) { putBigEndian(x, 2); }
+  void putWord32be(std::uint32_t x) { putBigEndian(x, 4); }
+  void putWord64be(std::uint64_t x) { putBigEndian(x, 8); }
+  void putInt64be(std::int64_t x) { putBigEndian(static_cast<std::uint64_t>(x), 8); }
+  // The bytes, unchanged and without a length.
+  void putByteString(std::string_view bytes) { out_->append(bytes); }
+
+  // The bytes written so far (into the sink, when one was lent).
+  const std::string& bytes() const noexcept { return *out_; }
+  // Moves the bytes out of this Put's own string.
+  std::string take() { return std::move(*out_); }
+
+ private:
+  void putBigEndian(std::uint64_t x, int width) {
+    char buf[8];
+    for (int i = width - 1; i >= 0; --i) {
+      buf[i] = static_cast<char>(x & 0xFF);
+      x >>= 8;
+    }
+    out_->append(buf, static_cast<std::size_t>(width));
+  }
+  std::string own_;
+  std::string* out_;
+};
+
+// A decoder's cursor. Reads return nothing once the cursor has failed; the
+// first failure fixes the message and the position. The input's bytes must
+// outlive the Get.
+class Get {
+ public:
+  explicit Get(std::string_view input);
+  // Input arriving as chunks, read as their concatenation; a read that
+  // straddles chunks gathers the bytes it needs. Empty chunks are skipped.
+  explicit Get(std::vector<std::string_view> chunks);
+
+  std::optional<std::uint8_t> getWord8();
+  std::optional<std::uint16_t> getWord16be();
+  std::optional<std::uint32_t> getWord32be();
+  std::optional<std::uint64_t> getWord64be();
+  std::optional<std::int64_t> getInt64be();
+  // The next n bytes, copied; fails with "not enough bytes" (allocating
+  // nothing) when fewer remain.
+  std::optional<std::string> getByteString(std::size_t n);
+  // Skips n bytes; false (and failed) when fewer remain.
+  bool skip(std::size_t n);
+
+  // Ends decoding with a failure result carrying `message`; the position
+  // stays where it is. Only the first failure counts.
+  void fail(std::string message);
+  bool failed() const noexcept { return failed_; }
+  const std::string& message() const noexcept { return message_; }
+
+  // Bytes consumed so far, and bytes left.
+  std::size_t bytesRead() const noexcept { return consumed_; }
+  std::size_t bytesRemaining() const noexcept { return remaining_; }
+  bool isEmpty() const noexcept { return remaining_ == 0; }
+  // The unconsumed input, as views into the caller's chunks.
+  std::vector<std::string_view> remainingChunks() const;
+  // The unconsumed input joined into one string.
+  std::string remainingBytes() const;
+
+ private:
+  bool readInto(char* dst, std::size_t n);
+  template <class W>
+  std::optional<W> getBigEndian(std::size_t width);
+
+  std::vector<std::string_view> chunks_;
+  std::size_t chunk_ = 0;   // current chunk
+  std::size_t offset_ = 0;  // position in the current chunk
+  std::size_t consumed_ = 0;
+  std::size_t remaining_ = 0;
+  bool failed_ = false;
+  std::string message_;
+};
+
+// The outcome of running a decoder: the value, or the failure message; with
+// the bytes consumed and a copy of the unconsumed input either way (a copy,
+// so a Result never refers to the caller's buffers).
+template <class T>
+struct Result {
+  std::optional<T> value;
+  std::string message;  // empty on success
+  std::size_t consumed = 0;
+  std::string remaining;
+
+  bool ok() const noexcept { return value.has_value(); }
+};
+
+}  // namespace basis::binary
+
+namespace basis {
+template <class T>
+struct Binary;
+}  // namespace basis
+
+namespace basis::binary {
+
+template <class T>
+concept BinaryType = requires(const T& x, Put& p, Get& g) {
+  Binary<T>::put(x, p);
+  { Binary<T>::get(g) } -> std::same_as<std::optional<T>>;
+};
+
+// Runs `decoder(g)` (returning std::optional<T>) over g and gathers the result.
+template <class T, class F>
+Result<T> runGet(F&& decoder, Get& g) {
+  Result<T> r;
+  std::optional<T> v = std::forward<F>(decoder)(g);
+  if (g.failed() || !v) {
+    if (!g.failed()) g.fail("decoder failed");
+    r.message = g.message();
+  } else {
+    r.value = std::move(v);
+  }
+  r.consumed = g.bytesRead();
+  r.remaining = g.remainingBytes();
+  return r;
+}
+
+// The bytes of x. O(size of the encoding).
+template <class T>
+std::string encode(const T& x) {
+  Put p;
+  Binary<T>::put(x, p);
+  return p.take();
+}
+// Decodes a T from the front of `input`; never throws on bad input.
+template <class T>
+Result<T> decode(std::string_view input) {
+  Get g(input);
+  return runGet<T>([](Get& h) { return Binary<T>::get(h); }, g);
+}
+// The same over input arriving in chunks.
+template <class T>
+Result<T> decode(std::vector<std::string_view> chunks) {
+  Get g(std::move(chunks));
+  return runGet<T>([](Get& h) { return Binary<T>::get(h); }, g);
+}
+
+// The list form: the count as a signed 64-bit integer, then each element.
+template <std::ranges::input_range R, class PutElem>
+void putListWith(PutElem&& putElem, const R& xs, Put& p) {
+  std::int64_t n = 0;
+  if constexpr (std::ranges::sized_range<R>) {
+    n = static_cast<std::int64_t>(std::ranges::size(xs));
+  } else {
+    for (auto it = std::ranges::begin(xs); it != std::ranges::end(xs); ++it) ++n;
+  }
+  p.putInt64be(n);
+  for (const auto& x : xs) putElem(x, p);
+}
+
+// Reads the list form with `getElem(g)` per element. A count that is
+// negative or larger than the bytes left fails with "not enough bytes"
+// at once (every element takes at least one byte).
+template <class T, class GetElem>
+std::optional<std::vector<T>> getListWith(GetElem&& getElem, Get& g) {
+  std::optional<std::int64_t> n = g.getInt64be();
+  if (!n) return std::nullopt;
+  if (*n < 0 || static_cast<std::uint64_t>(*n) > g.bytesRemaining()) {
+    g.fail("not enough bytes");
+    return std::nullopt;
+  }
+  std::vector<T> xs;
+  xs.reserve(static_cast<std::size_t>(*n));
+  for (std::int64_t i = 0; i < *n; ++i) {
+    std::optional<T> x = getElem(g);
+    if (!x) return std::nullopt;
+    xs.push_back(std::move(*x));
+  }
+  return xs;
+}
+
+}  // namespace basis::binary
+
+namespace basis {
+
+// The defaults of a Binary specialisation.
+template <class T>
+struct BinaryDefaults {
+  // The list form of xs with this type's `put` per element.
+  template <std::ranges::input_range R>
+  static void putList(const R& xs, binary::Put& p) {
+    binary::putListWith([](const T& x, binary::Put& q) { Binary<T>::put(x, q); }, xs, p);
+  }
+};
+
+// ---------------------------------------------------------------------------
+// Standard instances.
+
+// Integers: big-endian, in their own width (a 64-bit `Int` in 8 bytes).
+template <class T>
+  requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char> &&
+           !std::is_same_v<T, wchar_t> && !std::is_same_v<T, char8_t> &&
+           !std::is_same_v<T, char16_t> && !std::is_same_v<T, char32_t>)
+struct Binary<T> : BinaryDefaults<T> {
+  using U = std::make_unsigned_t<T>;
+  static void put(T x, binary::Put& p) {
+    const auto u = static_cast<U>(x);
+    if constexpr (sizeof(T) == 1) {
+      p.putWord8(static_cast<std::uint8_t>(u));
+    } else if constexpr (sizeof(T) == 2) {
+      p.putWord16be(static_cast<std::uint16_t>(u));
+    } else if constexpr (sizeof(T) == 4) {
+      p.putWord32be(static_cast<std::uint32_t>(u));
+    } else {
+      p.putWord64be(static_cast<std::uint64_t>(u));
+    }
+  }
+  static std::optional<T> get(binary::Get& g) {
+    auto as = [](auto w) -> std::optional<T> {
+      if (!w) return std::nullopt;
+      return static_cast<T>(static_cast<U>(*w));
+    };
+    if constexpr (sizeof(T) == 1) {
+      return as(g.getWord8());
+    } else if constexpr (sizeof(T) == 2) {
+      return as(g.getWord16be());
+    } else if constexpr (sizeof(T) == 4) {
+      return as(g.getWord32be());
+    } else {
+      return as(g.getWord64be());
+    }
+  }
+};
+
+// One byte, 0 or 1; any other byte fails with "Could not map value N to Bool".
+template <>
+struct Binary<bool> : BinaryDefaults<bool> {
+  static void put(bool x, binary::Put& p) { p.putWord8(x ? 1 : 0); }
+  static std::optional<bool> get(binary::Get& g);
+};
+
+// A character in UTF-8 (1 to 4 bytes; a surrogate is written like any other
+// code point). Reading is as lenient as the platform's: continuation bytes
+// are not checked, and a value above 0x10FFFF fails with "Not a valid
+// Unicode code point!". A char32_t above 0x10FFFF is written as U+FFFD.
+template <>
+struct Binary<char32_t> : BinaryDefaults<char32_t> {
+  static void put(char32_t c, binary::Put& p);
+  static std::optional<char32_t> get(binary::Get& g);
+};
+
+// A byte string: its length as a signed 64-bit integer, then the bytes.
+template <>
+struct Binary<std::string> : BinaryDefaults<std::string> {
+  static void put(const std::string& s, binary::Put& p) {
+    p.putInt64be(static_cast<std::int64_t>(s.size()));
+    p.putByteString(s);
+  }
+  static std::optional<std::string> get(binary::Get& g);
+};
+
+// A String: the list form of its characters.
+template <>
+struct Binary<std::u32string> : BinaryDefaults<std::u32string> {
+  static void put(const std::u32string& s, binary::Put& p) { Binary<char32_t>::putList(s, p); }
+  static std::optional<std::u32string> get(binary::Get& g);
+};
+
+// A list: the element type's `putList`; read back as a count and elements.
+template <class T, class Alloc>
+struct Binary<std::vector<T, Alloc>> : BinaryDefaults<std::vector<T, Alloc>> {
+  static void put(const std::vector<T, Alloc>& xs, binary::Put& p) { Binary<T>::putList(xs, p); }
+  static std::optional<std::vector<T, Alloc>> get(binary::Get& g) {
+    auto xs = binary::getListWith<T>([](binary::Get& h) { return Binary<T>::get(h); }, g);
+    if (!xs) return std::nullopt;
+    if constexpr (std::is_same_v<Alloc, std::allocator<T>>) {
+      return xs;
+    } else {
+      return std::vector<T, Alloc>(std::make_move_iterator(xs->begin()),
+                                   std::make_move_iterator(xs->end()));
+    }
+  }
+};
+
+}  // namespace basis
