@@ -19,3 +19,5 @@
 #include "basis/read.hpp"
 #include "basis/list.hpp"
 #include "basis/binary.hpp"
+#include "basis/text.hpp"
+#include "basis/bytes.hpp"
