@@ -316,7 +316,7 @@ auto unfoldNu(Coalg coalg) {
 // converted when it is first read, so an infinite Fix can be hoisted and
 // read in part.
 template <class G = Infer, class Nt, class F>
-auto hoistFix(Nt nt, const Fix<F>& x) {
+auto hoistFix(Nt nt, const Fix<F>& x) -> Fix<typename internal::TargetFunctor<G, F, Nt>::type> {
   using H = typename internal::TargetFunctor<G, F, Nt>::type;
   using Layer = typename Fix<H>::Layer;
   return Fix<H>(basis::Lazy<Layer>::defer([nt = std::move(nt), x]() -> Layer {
@@ -329,7 +329,7 @@ auto hoistFix(Nt nt, const Fix<F>& x) {
 // mapping: Fix(fmap(hoistFix'(nt), nt(unFix x))). Returns at once, like
 // hoistFix.
 template <class G = Infer, class Nt, class F>
-auto hoistFix_(Nt nt, const Fix<F>& x) {
+auto hoistFix_(Nt nt, const Fix<F>& x) -> Fix<typename internal::TargetFunctor<G, F, Nt>::type> {
   using H = typename internal::TargetFunctor<G, F, Nt>::type;
   using Layer = typename Fix<H>::Layer;
   return Fix<H>(basis::Lazy<Layer>::defer([nt = std::move(nt), x]() -> Layer {

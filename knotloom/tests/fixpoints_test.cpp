@@ -1,0 +1,257 @@
+// Fix, Mu and Nu: adding and removing layers, changing the layer type,
+// converting between the three, and freeing deep structures.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <knotloom/knotloom.hpp>
+
+#include "layers.hpp"
+
+namespace {
+
+using knotloom::Fix;
+using knotloom::Mu;
+using knotloom::Nu;
+using knotloom_test::ListF;
+using knotloom_test::ListOf;
+
+using L = ListOf<int>;
+using IntList = Fix<L>;
+
+IntList nil() { return IntList(ListF<int, IntList>::nil()); }
+IntList cons(int h, IntList t) { return IntList(ListF<int, IntList>::cons(h, std::move(t))); }
+IntList fromVector(const std::vector<int>& xs) {
+  IntList out = nil();
+  for (auto it = xs.rbegin(); it != xs.rend(); ++it) out = cons(*it, out);
+  return out;
+}
+
+std::vector<int> toVectorAlg(const ListF<int, std::vector<int>>& l) {
+  if (l.isNil()) return {};
+  std::vector<int> out{l.head()};
+  out.insert(out.end(), l.tail().begin(), l.tail().end());
+  return out;
+}
+template <class T>
+std::vector<int> elements(const T& x) {
+  if constexpr (std::is_same_v<T, IntList>) {
+    return knotloom::foldFix(toVectorAlg, x);
+  } else if constexpr (std::is_same_v<T, Mu<L>>) {
+    return knotloom::foldMu(toVectorAlg, x);
+  } else {
+    return knotloom::foldNu(toVectorAlg, x);
+  }
+}
+
+ListF<int, int> countDown(int n) {
+  return n <= 0 ? ListF<int, int>::nil() : ListF<int, int>::cons(n, n - 1);
+}
+
+// A natural transformation of list layers: scales the element, keeps the child.
+struct TimesTen {
+  int* calls;
+  template <class A>
+  ListF<int, A> operator()(const ListF<int, A>& l) const {
+    ++*calls;
+    if (l.isNil()) return ListF<int, A>::nil();
+    return ListF<int, A>::cons(l.head() * 10, l.tail());
+  }
+};
+
+TEST(WrapFix, UnwrappingSharesTheLayerItWasGiven) {
+  int runs = 0;
+  auto layer = basis::Lazy<IntList::Layer>::defer([&runs] {
+    ++runs;
+    return ListF<int, IntList>::cons(1, nil());
+  });
+  IntList x(layer);
+  EXPECT_EQ(knotloom::unwrapFix(x).cellAddress(), layer.cellAddress());
+  EXPECT_EQ(runs, 0);
+  EXPECT_EQ(knotloom::unFix(x).head(), 1);
+  EXPECT_EQ(runs, 1);
+  EXPECT_TRUE(layer.isEvaluated());
+  // Wrapping the unwrapped layer again shares it too: nothing is recomputed.
+  IntList again(knotloom::unwrapFix(x));
+  EXPECT_EQ(again.lazyLayer().cellAddress(), layer.cellAddress());
+  EXPECT_EQ(knotloom::wrapFix<L>(knotloom::unFix(x)).unFix().head(), 1);
+}
+
+TEST(WrapFix, TheConstructorDeducesTheFunctorFromTheLayer) {
+  Fix x(ListF<int, IntList>::cons(2, nil()));
+  static_assert(std::is_same_v<decltype(x), IntList>);
+  EXPECT_EQ(elements(x), std::vector<int>{2});
+}
+
+TEST(HoistFix, BothHoistsGiveTheSameStructure) {
+  int calls = 0;
+  const IntList xs = fromVector({1, 2, 3});
+  EXPECT_EQ(elements(knotloom::hoistFix(TimesTen{&calls}, xs)), (std::vector<int>{10, 20, 30}));
+  EXPECT_EQ(elements(knotloom::hoistFix_(TimesTen{&calls}, xs)), (std::vector<int>{10, 20, 30}));
+  EXPECT_EQ(calls, 8);
+}
+
+TEST(HoistFix, AnInfiniteFixIsHoistedAtOnceAndConvertedOnlyAsRead) {
+  const IntList naturals = knotloom::unfoldFix([](int n) { return ListF<int, int>::cons(n, n + 1); }, 0);
+  for (auto hoist : {+[](TimesTen nt, const IntList& x) { return knotloom::hoistFix(nt, x); },
+                     +[](TimesTen nt, const IntList& x) { return knotloom::hoistFix_(nt, x); }}) {
+    int calls = 0;
+    IntList at = hoist(TimesTen{&calls}, naturals);
+    EXPECT_EQ(calls, 0);
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_EQ(at.unFix().head(), 10 * k);
+      at = at.unFix().tail();
+    }
+    EXPECT_EQ(calls, 4);
+  }
+}
+
+TEST(HoistMu, FoldsWithTheTransformationBeforeTheAlgebra) {
+  int calls = 0;
+  Mu<L> m = knotloom::hoistMu(TimesTen{&calls}, knotloom::unfoldMu(countDown, 3));
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(elements(m), (std::vector<int>{30, 20, 10}));
+  EXPECT_EQ(calls, 4);
+}
+
+TEST(Nu, UnwrapCallsTheStepOncePerLayerRead) {
+  int steps = 0;
+  Nu<L> naturals = knotloom::unfoldNu(
+      [&steps](int n) {
+        ++steps;
+        return ListF<int, int>::cons(n, n + 1);
+      },
+      0);
+  Nu<L> at = naturals;
+  const int depth = 25;
+  for (int k = 0; k < depth; ++k) {
+    auto layer = knotloom::unwrapNu(at);
+    EXPECT_EQ(layer.head(), k);
+    at = layer.tail();
+  }
+  EXPECT_EQ(steps, depth);
+  // Unwrapping the same value again calls the step again.
+  (void)knotloom::unwrapNu(naturals);
+  EXPECT_EQ(steps, depth + 1);
+}
+
+TEST(Nu, HoistingCallsNoStepAndUnwrappingCallsEachOnce) {
+  int steps = 0;
+  int calls = 0;
+  Nu<L> n = knotloom::unfoldNu(
+      [&steps](int k) {
+        ++steps;
+        return countDown(k);
+      },
+      2);
+  Nu<L> hoisted = knotloom::hoistNu(TimesTen{&calls}, n);
+  EXPECT_EQ(steps + calls, 0);
+  auto layer = knotloom::unwrapNu(hoisted);
+  EXPECT_EQ(layer.head(), 20);
+  EXPECT_EQ(steps, 1);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(elements(hoisted), (std::vector<int>{20, 10}));
+}
+
+TEST(Nu, ADeferredSeedIsNotForcedToBuildOrHoist) {
+  int calls = 0;
+  Nu<L> n = knotloom::unfoldNu(countDown, basis::Lazy<int>::raise(basis::Undefined()));
+  Nu<L> hoisted = knotloom::hoistNu(TimesTen{&calls}, n);
+  EXPECT_THROW((void)knotloom::unwrapNu(hoisted), basis::Undefined);
+}
+
+TEST(Nu, UnwrappingAWrappedLayerGivesChildrenThatUnwrapAlike) {
+  int steps = 0;
+  Nu<L> child = knotloom::unfoldNu(
+      [&steps](int k) {
+        ++steps;
+        return countDown(k);
+      },
+      2);
+  Nu<L> wrapped = knotloom::wrapNu<L>(ListF<int, Nu<L>>::cons(7, child));
+  auto layer = knotloom::unwrapNu(wrapped);
+  EXPECT_EQ(steps, 0);  // the child is not unwrapped until read
+  EXPECT_EQ(layer.head(), 7);
+  EXPECT_EQ(knotloom::unwrapNu(layer.tail()).head(), knotloom::unwrapNu(child).head());
+  EXPECT_EQ(elements(wrapped), (std::vector<int>{7, 2, 1}));
+}
+
+TEST(Mu, WrappingAndUnwrappingKeepTheLayers) {
+  Mu<L> inner = knotloom::unfoldMu(countDown, 2);
+  Mu<L> m = knotloom::wrapMu<L>(ListF<int, Mu<L>>::cons(9, inner));
+  EXPECT_EQ(elements(m), (std::vector<int>{9, 2, 1}));
+  auto layer = knotloom::unwrapMu(m);
+  EXPECT_EQ(layer.head(), 9);
+  EXPECT_EQ(elements(layer.tail()), (std::vector<int>{2, 1}));
+  // A Mu built by wrapMu converts to the Fix whose layer holds the converted children.
+  IntList x = knotloom::foldMu(&knotloom::wrapFix<L>, m);
+  EXPECT_EQ(x.unFix().head(), 9);
+  EXPECT_EQ(elements(x.unFix().tail()), (std::vector<int>{2, 1}));
+}
+
+TEST(Conversions, RoundTripsKeepEveryLayer) {
+  struct Case {
+    std::string name;
+    std::function<std::vector<int>(const IntList&)> roundTrip;
+  };
+  const std::vector<Case> cases = {
+      {"Fix->Mu->Fix",
+       [](const IntList& x) {
+         return elements(knotloom::foldMu(&knotloom::wrapFix<L>, knotloom::unfoldMu(&knotloom::unFix<L>, x)));
+       }},
+      {"Fix->Nu->Fix",
+       [](const IntList& x) {
+         Nu<L> n = knotloom::unfoldNu(&knotloom::unFix<L>, x);
+         return elements(knotloom::unfoldFix<L>(n.step(), n.seed()));
+       }},
+      {"Fix->Nu->Fix by fold",
+       [](const IntList& x) {
+         return elements(knotloom::foldNu(&knotloom::wrapFix<L>, knotloom::unfoldNu(&knotloom::unFix<L>, x)));
+       }},
+      {"Fix->Mu", [](const IntList& x) { return elements(knotloom::unfoldMu(&knotloom::unFix<L>, x)); }},
+      {"Fix->Nu", [](const IntList& x) { return elements(knotloom::unfoldNu(&knotloom::unFix<L>, x)); }},
+  };
+  for (const auto& xs : {std::vector<int>{}, std::vector<int>{1}, std::vector<int>{3, 1, 4, 1, 5}}) {
+    for (const Case& c : cases) EXPECT_EQ(c.roundTrip(fromVector(xs)), xs) << c.name;
+  }
+}
+
+TEST(Conversions, NuToFixIsDeferredLayerByLayer) {
+  int steps = 0;
+  Nu<L> naturals = knotloom::unfoldNu(
+      [&steps](int n) {
+        ++steps;
+        return ListF<int, int>::cons(n, n + 1);
+      },
+      0);
+  IntList x = knotloom::unfoldFix<L>(naturals.step(), naturals.seed());
+  EXPECT_EQ(steps, 0);
+  EXPECT_EQ(x.unFix().tail().unFix().head(), 1);
+  EXPECT_EQ(steps, 2);
+}
+
+TEST(Freeing, AMillionLayerStructureIsFreedWithoutOverflowingTheStack) {
+  {
+    IntList xs = nil();
+    for (int i = 0; i < 1'000'000; ++i) xs = cons(i, xs);
+  }
+  {
+    IntList xs = knotloom::unfoldFix(countDown, 1'000'000);
+    EXPECT_EQ(knotloom::foldFix(+[](const ListF<int, int>& l) { return l.isNil() ? 0 : 1 + l.tail(); }, xs),
+              1'000'000);
+  }
+  {
+    // Chains of wrapped values: far deeper than nested destructors could go.
+    Nu<L> n = knotloom::unfoldNu(countDown, 0);
+    for (int i = 0; i < 200'000; ++i) n = knotloom::wrapNu<L>(ListF<int, Nu<L>>::cons(i, n));
+  }
+  {
+    Mu<L> m = knotloom::unfoldMu(countDown, 0);
+    for (int i = 0; i < 200'000; ++i) m = knotloom::wrapMu<L>(ListF<int, Mu<L>>::cons(i, m));
+  }
+  SUCCEED();
+}
+
+}  // namespace
