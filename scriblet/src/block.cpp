@@ -7,7 +7,7 @@
 
 namespace scriblet::detail {
 
-constinit Block emptyBlock{{0}, 1, 0};
+constinit EmptyBlock emptyBlock{{{0}, 1, 0}, {}};
 
 Block* allocateBlock(std::size_t n) {
   if (n > SIZE_MAX - sizeof(Block)) throw std::bad_alloc();

@@ -41,24 +41,31 @@ SCRIBLET_API Block* allocateBlock(std::size_t n);
 SCRIBLET_API Block* shrinkBlock(Block* b, std::size_t n) noexcept;
 SCRIBLET_API void freeBlock(Block* b) noexcept;
 
-// The one shared empty block; constant data, never counted.
-SCRIBLET_API extern Block emptyBlock;
+// The one shared empty block; constant data, never counted. A few zero
+// bytes follow the header so that its (empty) byte range lies inside the
+// object.
+struct EmptyBlock {
+  Block header;
+  unsigned char bytes[16];
+};
+SCRIBLET_API extern EmptyBlock emptyBlock;
+inline Block* emptyBlockHeader() noexcept { return &emptyBlock.header; }
 
 }  // namespace detail
 
 class ShortText {
  public:
   // The shared empty text. No allocation.
-  ShortText() noexcept : b_(&detail::emptyBlock) {}
+  ShortText() noexcept : b_(detail::emptyBlockHeader()) {}
   ShortText(const ShortText& o) noexcept : b_(o.b_) { retain(b_); }
-  ShortText(ShortText&& o) noexcept : b_(std::exchange(o.b_, &detail::emptyBlock)) {}
+  ShortText(ShortText&& o) noexcept : b_(std::exchange(o.b_, detail::emptyBlockHeader())) {}
   ShortText& operator=(const ShortText& o) noexcept {
     retain(o.b_);
     release(std::exchange(b_, o.b_));
     return *this;
   }
   ShortText& operator=(ShortText&& o) noexcept {
-    if (this != &o) release(std::exchange(b_, std::exchange(o.b_, &detail::emptyBlock)));
+    if (this != &o) release(std::exchange(b_, std::exchange(o.b_, detail::emptyBlockHeader())));
     return *this;
   }
   ~ShortText() { release(b_); }

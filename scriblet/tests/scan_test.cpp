@@ -1,0 +1,315 @@
+// The exported scanning routines: the C API, result codes, fast kernels
+// against the byte-at-a-time reference, and reads confined to the buffer.
+
+#include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "scan_kernels.hpp"
+#include "scriblet/scan.h"
+#include "test_util.hpp"
+
+extern "C" int scriblet_c_api_failures(char* report, size_t capacity);
+
+namespace {
+
+using scriblet::testing::Bytes;
+constexpr std::uint64_t kNone = ~std::uint64_t{0};
+
+const Bytes kFour = {0x61, 0xC3, 0xA9, 0xE2, 0x82, 0xAC, 0xF0, 0x9F, 0x98, 0x80};
+
+TEST(ScanCApi, EveryRoutineAnswersThroughTheSharedLibraryFromC) {
+  char report[2048];
+  EXPECT_EQ(scriblet_c_api_failures(report, sizeof report), 0) << report;
+}
+
+TEST(ScanRoutines, EmptyBufferGivesTheEmptyAnswers) {
+  const std::uint8_t* none = nullptr;
+  EXPECT_EQ(hs_scriblet_length(none, 0), 0u);
+  for (std::uint64_t i : {0u, 1u, 5u}) {
+    EXPECT_EQ(hs_scriblet_index_ofs(none, 0, i), 0u);
+    EXPECT_EQ(hs_scriblet_index_ofs_rev(none, 0, i), 0u);
+    EXPECT_EQ(hs_scriblet_index_cp(none, 0, i), kNone);
+    EXPECT_EQ(hs_scriblet_index_cp_rev(none, 0, i), kNone);
+  }
+  EXPECT_EQ(hs_scriblet_is_valid_utf8(none, 0), 0);
+  EXPECT_EQ(hs_scriblet_ascii_length(none, 0), 0u);
+  EXPECT_EQ(hs_scriblet_is_ascii(none, 0), 1);
+}
+
+TEST(ScanRoutines, PositionsOfCodePointsOfEveryWidth) {
+  const auto* p = kFour.data();
+  EXPECT_EQ(hs_scriblet_length(p, 10), 4u);
+  const std::uint64_t forward[] = {0, 1, 3, 6, 10};
+  const std::uint64_t backward[] = {6, 3, 1, 0, 10};
+  for (std::uint64_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(hs_scriblet_index_ofs(p, 10, i), forward[i]) << i;
+    EXPECT_EQ(hs_scriblet_index_ofs_rev(p, 10, i), backward[i]) << i;
+  }
+  EXPECT_EQ(hs_scriblet_index_ofs(p, 10, 100), 10u);
+  EXPECT_EQ(hs_scriblet_index_ofs_rev(p, 10, 100), 10u);
+  const std::uint64_t cps[] = {0x61, 0xE9, 0x20AC, 0x1F600};
+  for (std::uint64_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(hs_scriblet_index_cp(p, 10, i), cps[i]);
+    EXPECT_EQ(hs_scriblet_index_cp_rev(p, 10, i), cps[3 - i]);
+    EXPECT_EQ(hs_scriblet_ofs_cp(p, forward[i]), cps[i]);
+    EXPECT_EQ(hs_scriblet_ofs_cp_rev(p, forward[i + 1]), cps[i]);
+  }
+  EXPECT_EQ(hs_scriblet_index_cp(p, 10, 4), kNone);
+  EXPECT_EQ(hs_scriblet_index_cp_rev(p, 10, 4), kNone);
+}
+
+struct ValidityCase {
+  Bytes bytes;
+  std::int32_t expected;
+};
+
+TEST(ScanValidation, ResultCodesForOverlongsSurrogatesRangeAndTruncation) {
+  const ValidityCase cases[] = {
+      {{0x41}, 0},
+      {{0xC2}, -1},
+      {{0xE2}, -2},
+      {{0xE2, 0x82}, -1},
+      {{0xF0}, -3},
+      {{0xF0, 0x90}, -2},
+      {{0xF0, 0x90, 0x80}, -1},
+      {{0xF4, 0x8F, 0xBF}, -1},
+      {{0xE0, 0x41}, -1},  // truncation is reported before the next byte is read
+      {{0xF0, 0x41, 0x41}, -1},
+      {{0xC0}, 1},
+      {{0xC1, 0xBF}, 1},
+      {{0xC0, 0x80}, 1},
+      {{0xE0, 0x80, 0x80}, 1},
+      {{0xE0, 0x9F, 0xBF}, 1},
+      {{0xED, 0xA0, 0x80}, 1},
+      {{0xED, 0xBF, 0xBF}, 1},
+      {{0xF0, 0x80, 0x80, 0x80}, 1},
+      {{0xF0, 0x8F, 0xBF, 0xBF}, 1},
+      {{0xF4, 0x90, 0x80, 0x80}, 1},
+      {{0xF5, 0x80, 0x80, 0x80}, 1},
+      {{0xFF}, 1},
+      {{0x80}, 1},
+      {{0x61, 0xBF}, 1},
+      {{0xC3, 0x41}, 1},
+      {{0xE2, 0x82, 0x41}, 1},
+      {{0xF0, 0x9F, 0x98, 0x41}, 1},
+      {{0xC2, 0x80}, 0},
+      {{0xE0, 0xA0, 0x80}, 0},
+      {{0xED, 0x9F, 0xBF}, 0},
+      {{0xEE, 0x80, 0x80}, 0},
+      {{0xF0, 0x90, 0x80, 0x80}, 0},
+      {{0xF4, 0x8F, 0xBF, 0xBF}, 0},
+      {{0x61, 0xC3, 0xA9, 0xE2, 0x82, 0xAC, 0xF0, 0x9F, 0x98, 0x80}, 0},
+      {{0x61, 0xC3, 0xA9, 0xE2, 0x82, 0xAC, 0xF0, 0x9F, 0x98}, -1},
+  };
+  for (const ValidityCase& c : cases) {
+    EXPECT_EQ(hs_scriblet_is_valid_utf8(c.bytes.data(), c.bytes.size()), c.expected)
+        << ::testing::PrintToString(c.bytes);
+    EXPECT_EQ(scriblet::scan::validateReference(c.bytes.data(), c.bytes.size()), c.expected);
+  }
+}
+
+// Each case again, placed at every offset around the vector blocks, after
+// enough ASCII to take the vector path and followed by more ASCII (which
+// turns a truncation into an ill-formed sequence).
+TEST(ScanValidation, ResultCodesHoldAtEveryBlockPosition) {
+  const Bytes samples[] = {{0xC2}, {0xE2, 0x82}, {0xF0, 0x90, 0x80}, {0xED, 0xA0, 0x80},
+                           {0xF4, 0x90, 0x80, 0x80}, {0x80}, {0xE0, 0x9F, 0xBF},
+                           {0xF0, 0x9F, 0x98, 0x80}, {0xC0, 0x80}, {0xFF}};
+  for (const Bytes& s : samples) {
+    for (std::size_t lead = 60; lead < 100; ++lead) {
+      for (std::size_t tail : {0u, 1u, 5u, 40u}) {
+        Bytes b(lead, 'a');
+        b.insert(b.end(), s.begin(), s.end());
+        b.insert(b.end(), tail, 'z');
+        const std::int32_t want = scriblet::scan::validateReference(b.data(), b.size());
+        ASSERT_EQ(hs_scriblet_is_valid_utf8(b.data(), b.size()), want) << lead << ' ' << tail;
+      }
+    }
+  }
+}
+
+TEST(ScanAscii, WordsThenTailBytesAreTested) {
+  const std::uint8_t c3 = 0xC3;
+  EXPECT_EQ(hs_scriblet_is_ascii(&c3, 1), 0);  // a single high byte is read and tested
+  const std::uint8_t a = 0x41;
+  EXPECT_EQ(hs_scriblet_is_ascii(&a, 1), 1);
+  const Bytes tailHigh = {0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0x41, 0xC3, 0xA9};
+  EXPECT_EQ(hs_scriblet_is_ascii(tailHigh.data(), tailHigh.size()), 0);
+  EXPECT_EQ(hs_scriblet_ascii_length(tailHigh.data(), tailHigh.size()), 8u);
+  for (std::size_t n = 0; n < 80; ++n) {
+    for (std::size_t at = 0; at <= n; ++at) {
+      Bytes b(n, 'x');
+      if (at < n) b[at] = 0x80;
+      ASSERT_EQ(hs_scriblet_ascii_length(b.data(), n), at);
+      ASSERT_EQ(hs_scriblet_is_ascii(b.data(), n), at == n ? 1 : 0);
+    }
+  }
+}
+
+TEST(ScanLiterals, ModifiedUtf8IsMeasuredAndTranscoded) {
+  struct Case {
+    const char* literal;
+    std::int64_t length;
+    Bytes transcoded;
+  };
+  const Case cases[] = {
+      {"a\xC0\x80" "b", -3, {0x61, 0x00, 0x62}},
+      {"\xED\xA0\x80", -3, {0xEF, 0xBF, 0xBD}},
+      {"abc", 3, {0x61, 0x62, 0x63}},
+      {"", 0, {}},
+      {"\xC0\x80\xC0\x80", -2, {0x00, 0x00}},
+      {"\xC3\xA9\xED\xB0\x80x", -6, {0xC3, 0xA9, 0xEF, 0xBF, 0xBD, 0x78}},
+      {"\xF0\x9F\x98\x80", 4, {0xF0, 0x9F, 0x98, 0x80}},
+      // A NUL inside a sequence ends the literal there; nothing past it is read.
+      {"a\xF0", 2, {0x61, 0xF0}},
+      {"\xE2\x82", 2, {0xE2, 0x82}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(hs_scriblet_mutf8_strlen(c.literal), c.length) << c.literal;
+    Bytes out(c.transcoded.size() + 4, 0xAA);
+    hs_scriblet_mutf8_trans(c.literal, out.data());
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(c.transcoded.size())),
+              c.transcoded);
+    EXPECT_EQ(out[c.transcoded.size()], 0xAA) << "wrote past the transcoding";
+  }
+}
+
+// Bytes placed against an inaccessible page, so that any read past the end
+// (or, with `atStart`, before the start) faults.
+class GuardedBuffer {
+ public:
+  GuardedBuffer(const Bytes& bytes, bool atStart) {
+    page_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t pages = (bytes.size() + page_ - 1) / page_ + 2;
+    size_ = pages * page_;
+    base_ = static_cast<std::uint8_t*>(
+        mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    mprotect(base_, page_, PROT_NONE);
+    mprotect(base_ + size_ - page_, page_, PROT_NONE);
+    data_ = atStart ? base_ + page_ : base_ + size_ - page_ - bytes.size();
+    if (!bytes.empty()) std::memcpy(data_, bytes.data(), bytes.size());
+  }
+  ~GuardedBuffer() { munmap(base_, size_); }
+  const std::uint8_t* data() const { return data_; }
+
+ private:
+  std::size_t page_ = 0, size_ = 0;
+  std::uint8_t* base_ = nullptr;
+  std::uint8_t* data_ = nullptr;
+};
+
+// Ill-formed buffers that walk naive scans off either end.
+TEST(ScanBounds, PositionalRoutinesNeverReadOutsideIllFormedBuffers) {
+  const Bytes cases[] = {{0x61, 0xF0, 0x61, 0x61}, {0xF0}, {0x61, 0xF0}, {0xE2, 0x82},
+                         {0x80, 0x80, 0x80},       {0x80}, {0xBF, 0x61}, {0xF4, 0x80, 0x80},
+                         {0x61, 0xE2, 0x61},       {0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
+  for (const Bytes& b : cases) {
+    for (bool atStart : {false, true}) {
+      GuardedBuffer g(b, atStart);
+      const std::uint64_t n = b.size();
+      for (std::uint64_t i = 0; i <= n + 1; ++i) {
+        EXPECT_LE(hs_scriblet_index_ofs(g.data(), n, i), n);
+        EXPECT_LE(hs_scriblet_index_ofs_rev(g.data(), n, i), n);
+        hs_scriblet_index_cp(g.data(), n, i);
+        hs_scriblet_index_cp_rev(g.data(), n, i);
+      }
+      hs_scriblet_length(g.data(), n);
+      hs_scriblet_is_valid_utf8(g.data(), n);
+      hs_scriblet_ascii_length(g.data(), n);
+      hs_scriblet_is_ascii(g.data(), n);
+    }
+  }
+  // The case that used to read one byte past its end.
+  GuardedBuffer g({0x61, 0xF0, 0x61, 0x61}, false);
+  EXPECT_EQ(hs_scriblet_index_cp(g.data(), 4, 3), kNone);
+}
+
+// Buffers that stress the vector kernels: runs of ASCII and of every width,
+// with random damage (a byte replaced, dropped or cut off at the end).
+rc::Gen<Bytes> genAdversarialBytes() {
+  return rc::gen::exec([] {
+    const auto pieces = *rc::gen::container<std::vector<std::u32string>>(
+        rc::gen::oneOf(rc::gen::container<std::u32string>(rc::gen::inRange<char32_t>(0, 0x80)),
+                       rc::gen::container<std::u32string>(scriblet::testing::genChar())));
+    Bytes b;
+    for (const auto& piece : pieces) {
+      const auto t = scriblet::fromString(piece);
+      b.insert(b.end(), t.data(), t.data() + t.size());
+    }
+    const int damage = *rc::gen::inRange(0, 4);
+    if (!b.empty() && damage == 1) {
+      b[*rc::gen::inRange<std::size_t>(0, b.size())] = *rc::gen::arbitrary<std::uint8_t>();
+    } else if (!b.empty() && damage == 2) {
+      b.erase(b.begin() + *rc::gen::inRange<std::ptrdiff_t>(0, static_cast<std::ptrdiff_t>(b.size())));
+    } else if (!b.empty() && damage == 3) {
+      b.resize(*rc::gen::inRange<std::size_t>(0, b.size()));
+    }
+    return b;
+  });
+}
+
+void checkKernelsAgree(const Bytes& b) {
+  namespace s = scriblet::scan;
+  const auto* p = b.data();
+  const std::size_t n = b.size();
+  const std::int32_t valid = s::validateReference(p, n);
+  RC_ASSERT(s::validatePortable(p, n) == valid);
+  RC_ASSERT(hs_scriblet_is_valid_utf8(p, n) == valid);
+  const std::uint64_t length = s::lengthReference(p, n);
+  RC_ASSERT(s::lengthPortable(p, n) == length);
+  RC_ASSERT(hs_scriblet_length(p, n) == length);
+  const std::uint64_t ascii = s::asciiLengthReference(p, n);
+  RC_ASSERT(s::asciiLengthPortable(p, n) == ascii);
+  RC_ASSERT(hs_scriblet_ascii_length(p, n) == ascii);
+  RC_ASSERT(hs_scriblet_is_ascii(p, n) == (ascii == n ? 1 : 0));
+  RC_ASSERT(s::isAsciiPortable(p, n) == (ascii == n));
+#if defined(SCRIBLET_X86)
+  RC_ASSERT(s::lengthSse(p, n) == length);
+  RC_ASSERT(s::asciiLengthSse(p, n) == ascii);
+  RC_ASSERT(s::isAsciiSse(p, n) == (ascii == n));
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
+  RC_ASSERT(s::validateSse(p, n) == valid);
+#endif
+  if (__builtin_cpu_supports("avx2")) {
+    RC_ASSERT(s::validateAvx2(p, n) == valid);
+    RC_ASSERT(s::lengthAvx2(p, n) == length);
+  }
+#endif
+}
+
+RC_GTEST_PROP(ScanKernels, AgreeWithTheReferenceOnRandomBytes, (const Bytes& b)) {
+  checkKernelsAgree(b);
+}
+
+RC_GTEST_PROP(ScanKernels, AgreeWithTheReferenceOnDamagedUtf8, ()) {
+  checkKernelsAgree(*genAdversarialBytes());
+}
+
+RC_GTEST_PROP(ScanRoutines, ForwardAndBackwardPositionsAgreeOnWellFormedText,
+              (const std::u32string& raw)) {
+  std::u32string chars;
+  for (char32_t c : raw) chars += scriblet::detail::storable(c % 0x110000);
+  const auto t = scriblet::fromString(chars);
+  const std::uint64_t n = t.size();
+  const std::uint64_t k = chars.size();
+  RC_ASSERT(hs_scriblet_length(t.data(), n) == k);
+  std::uint64_t offset = 0;
+  for (std::uint64_t i = 0; i < k; ++i) {
+    RC_ASSERT(hs_scriblet_index_ofs(t.data(), n, i) == offset);
+    RC_ASSERT(hs_scriblet_index_ofs_rev(t.data(), n, k - 1 - i) == offset);
+    RC_ASSERT(hs_scriblet_index_cp(t.data(), n, i) == chars[i]);
+    RC_ASSERT(hs_scriblet_index_cp_rev(t.data(), n, k - 1 - i) == chars[i]);
+    offset += scriblet::detail::encodedLength(chars[i]);
+  }
+  RC_ASSERT(hs_scriblet_index_ofs(t.data(), n, k) == (k == 0 ? 0 : n));
+  RC_ASSERT(hs_scriblet_index_cp(t.data(), n, k) == kNone);
+}
+
+}  // namespace

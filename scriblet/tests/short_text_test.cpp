@@ -1,0 +1,216 @@
+// ShortText itself: representation and sharing, validation, conversions,
+// sizes, code-point encoding and comparison.
+
+#include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "test_util.hpp"
+
+namespace {
+
+using namespace scriblet;
+using scriblet::testing::Bytes;
+using scriblet::testing::bytesOf;
+using scriblet::testing::fourWidths;
+using scriblet::testing::text;
+
+TEST(ShortTextRepresentation, IsOnePointerAndCopiesShareTheArray) {
+  static_assert(sizeof(ShortText) == sizeof(void*));
+  const ShortText a = text(U"héllo");
+  const ShortText b = a;
+  EXPECT_TRUE(a.sameArray(b));
+  ShortText c = b;
+  c = text(U"x");
+  EXPECT_FALSE(c.sameArray(a));
+  ShortText moved = std::move(c);
+  EXPECT_EQ(bytesOf(moved), Bytes{0x78});
+  EXPECT_TRUE(c.sameArray(ShortText()));  // a moved-from text is the empty text
+}
+
+TEST(ShortTextRepresentation, EveryEmptyResultIsTheOneSharedEmptyText) {
+  const ShortText e;
+  EXPECT_TRUE(e.sameArray(ShortText()));
+  EXPECT_TRUE(fromString(U"").sameArray(e));
+  EXPECT_TRUE(fromByteString("")->sameArray(e));
+  EXPECT_TRUE(fromLitMUtf8Addr_raw("").sameArray(e));
+  EXPECT_TRUE(slice(text(U"abc"), 7, 1).sameArray(e));
+}
+
+TEST(ShortTextRepresentation, CopiesAcrossThreadsKeepTheCountRight) {
+  const ShortText shared = text(U"shared by many threads");
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 4; ++i) {
+    threads.emplace_back([&] {
+      for (int k = 0; k < 10000; ++k) {
+        ShortText copy = shared;
+        ShortText other = copy;
+        ASSERT_TRUE(other.sameArray(shared));
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(toString(shared), U"shared by many threads");
+}
+
+TEST(ShortTextValidation, FromByteStringAcceptsExactlyWellFormedBytes) {
+  struct Case {
+    std::string bytes;
+    bool valid;
+  };
+  const Case cases[] = {{"\xC3\xA9", true},      {"", true},         {"\xC3", false},
+                        {"\xED\xA0\x80", false}, {"\xC0\x80", false}, {"\xF4\x90\x80\x80", false},
+                        {"\xFF", false},         {"a\xE2\x82\xAC", true}};
+  for (const Case& c : cases) {
+    const auto t = fromByteString(c.bytes);
+    EXPECT_EQ(t.has_value(), c.valid) << ::testing::PrintToString(c.bytes);
+    if (t) {
+      EXPECT_EQ(t->bytes(), c.bytes);
+    }
+  }
+  EXPECT_EQ(length(*fromByteString("\xC3\xA9")), 1);
+}
+
+TEST(ShortTextValidation, UncheckedTextsCanBeTestedAfterwards) {
+  EXPECT_FALSE(isValidUtf8(text({0xE2})));  // a truncated tail counts as ill-formed
+  EXPECT_FALSE(isValidUtf8(text({0x80})));
+  EXPECT_TRUE(isValidUtf8(fourWidths()));
+  EXPECT_EQ(fromByteStringUnsafe("\xFF").bytes(), "\xFF");
+  EXPECT_EQ(toByteString(fourWidths()), std::string(fourWidths().bytes()));
+}
+
+TEST(ShortTextSizes, NullLengthAndByteCount) {
+  EXPECT_TRUE(null(ShortText()));
+  EXPECT_FALSE(null(text(U"a")));
+  const ShortText t = text({0x61, 0xC3, 0xA9, 0xE2, 0x82, 0xAC});
+  EXPECT_EQ(length(t), 3);
+  EXPECT_EQ(toLength(t), 6);
+  EXPECT_EQ(length(ShortText()), 0);
+}
+
+TEST(ShortTextLiterals, ByteAndModifiedUtf8Literals) {
+  EXPECT_EQ(bytesOf(fromLitMUtf8Addr_raw("a\xC0\x80" "b")), (Bytes{0x61, 0x00, 0x62}));
+  EXPECT_EQ(bytesOf(fromLitMUtf8Addr_raw("ab")), (Bytes{0x61, 0x62}));
+  EXPECT_EQ(bytesOf(fromLitMUtf8Addr_raw("\xED\xA0\x80")), (Bytes{0xEF, 0xBF, 0xBD}));
+  EXPECT_TRUE(null(fromLitMUtf8Addr_raw("")));
+  EXPECT_EQ(fromLitAsciiAddr_raw("plain").bytes(), "plain");
+  EXPECT_TRUE(null(fromLitAsciiAddr_raw("")));
+}
+
+TEST(ShortTextEncoding, SingletonOfEveryWidthAndTheSurrogateRange) {
+  struct Case {
+    char32_t c;
+    Bytes bytes;
+  };
+  const Case cases[] = {
+      {0x61, {0x61}},
+      {0xE9, {0xC3, 0xA9}},
+      {0x20AC, {0xE2, 0x82, 0xAC}},
+      {0x1F600, {0xF0, 0x9F, 0x98, 0x80}},
+      {0xD800, {0xEF, 0xBF, 0xBD}},
+      {0xDBFF, {0xEF, 0xBF, 0xBD}},
+      {0xDFFF, {0xEF, 0xBF, 0xBD}},
+      {0xD7FF, {0xED, 0x9F, 0xBF}},
+      {0xE000, {0xEE, 0x80, 0x80}},
+      {0x10FFFF, {0xF4, 0x8F, 0xBF, 0xBF}},
+      {0x110000, {0xEF, 0xBF, 0xBD}},  // no code point: stored as U+FFFD too
+      {0x7F, {0x7F}},
+      {0x80, {0xC2, 0x80}},
+      {0x7FF, {0xDF, 0xBF}},
+      {0x800, {0xE0, 0xA0, 0x80}},
+      {0xFFFF, {0xEF, 0xBF, 0xBF}},
+      {0x10000, {0xF0, 0x90, 0x80, 0x80}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(bytesOf(singleton(c.c)), c.bytes) << std::hex << static_cast<std::uint32_t>(c.c);
+  }
+  EXPECT_TRUE(singleton(0xD800).sameArray(replacementText()));
+  EXPECT_TRUE(fromString(U"\xDC00").sameArray(replacementText()));
+  EXPECT_EQ(bytesOf(singleton_(0x20AC)), (Bytes{0xE2, 0x82, 0xAC}));
+}
+
+TEST(ShortTextEncoding, ConsAndSnocReplaceSurrogatesAndActAsSingletonOnEmpty) {
+  const ShortText ab = text(U"ab");
+  EXPECT_EQ(bytesOf(cons(0xD800, ab)), (Bytes{0xEF, 0xBF, 0xBD, 0x61, 0x62}));
+  EXPECT_EQ(bytesOf(snoc(ab, 0xD800)), (Bytes{0x61, 0x62, 0xEF, 0xBF, 0xBD}));
+  EXPECT_EQ(bytesOf(cons(0x1F600, ab)), (Bytes{0xF0, 0x9F, 0x98, 0x80, 0x61, 0x62}));
+  EXPECT_EQ(bytesOf(snoc(ab, 0xE9)), (Bytes{0x61, 0x62, 0xC3, 0xA9}));
+  EXPECT_TRUE(cons(0xD800, ShortText()).sameArray(replacementText()));
+  EXPECT_EQ(cons(U'x', ShortText()), singleton(U'x'));
+  EXPECT_EQ(snoc(ShortText(), U'é'), singleton(U'é'));
+}
+
+TEST(ShortTextStrings, FromStringAndToString) {
+  EXPECT_TRUE(null(fromString(U"")));
+  EXPECT_EQ(bytesOf(fromString(std::u32string{0x61, 0xD800, 0x62})), (Bytes{0x61, 0xEF, 0xBF, 0xBD, 0x62}));
+  EXPECT_EQ(toString(fourWidths()), (std::u32string{0x61, 0xE9, 0x20AC, 0x1F600}));
+  EXPECT_EQ(toString(ShortText()), U"");
+  EXPECT_EQ(fromStringLit(U"abc"), fromString(U"abc"));
+  EXPECT_EQ(cp2ch(0x1F600), U'\U0001F600');
+}
+
+RC_GTEST_PROP(ShortTextStrings, ToStringAfterFromStringReplacesOnlySurrogates,
+              (const std::u32string& raw)) {
+  std::u32string chars;
+  for (char32_t c : raw) chars += static_cast<char32_t>(c % 0x110000);
+  const ShortText t = fromString(chars);
+  RC_ASSERT(isValidUtf8(t));
+  std::u32string expected;
+  for (char32_t c : chars) expected += detail::isSurrogate(c) ? U'\uFFFD' : c;
+  RC_ASSERT(toString(t) == expected);
+  RC_ASSERT(length(t) == static_cast<std::int64_t>(expected.size()));
+}
+
+TEST(ShortTextComparison, ByteOrderIsCodePointOrder) {
+  using basis::Ordering;
+  struct Case {
+    ShortText a, b;
+    Ordering expected;
+  };
+  const Case cases[] = {
+      {ShortText(), ShortText(), Ordering::EQ},
+      {ShortText(), text(U"a"), Ordering::LT},
+      {text(U"a"), text(U"ab"), Ordering::LT},
+      {text(U"ab"), text(U"a"), Ordering::GT},
+      {text({0xC3, 0xA9}), text({0x7A}), Ordering::GT},
+      {text({0xEF, 0xBF, 0xBD}), text({0xF0, 0x9F, 0x98, 0x80}), Ordering::LT},
+      {text(U"abc"), text(U"abd"), Ordering::LT},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(compare(c.a, c.b), c.expected);
+    EXPECT_EQ(c.a < c.b, c.expected == Ordering::LT);
+    EXPECT_EQ(c.a == c.b, c.expected == Ordering::EQ);
+    EXPECT_EQ(c.a != c.b, c.expected != Ordering::EQ);
+  }
+  EXPECT_EQ(text(U"same"), fromString(U"same"));
+  EXPECT_NE(text({0x61}), text({0x61, 0x00}));
+}
+
+TEST(ShortTextComparison, MaxAndMinReturnTheArgumentsThemselvesOnTies) {
+  const ShortText a = text(U"tie");
+  const ShortText b = text(U"tie");
+  EXPECT_EQ(&scriblet::max(a, b), &b);
+  EXPECT_EQ(&scriblet::min(a, b), &a);
+  const ShortText big = text(U"z");
+  EXPECT_EQ(&scriblet::max(big, a), &big);
+  EXPECT_EQ(&scriblet::min(big, a), &a);
+}
+
+RC_GTEST_PROP(ShortTextComparison, AgreesWithTheCodePointOrderOfTheStrings,
+              (const std::u32string& x, const std::u32string& y)) {
+  auto clean = [](std::u32string s) {
+    for (char32_t& c : s) c = detail::storable(c % 0x110000);
+    return s;
+  };
+  const std::u32string a = clean(x), b = clean(y);
+  const ShortText ta = fromString(a), tb = fromString(b);
+  RC_ASSERT(compare(ta, tb) == basis::toOrdering(a.compare(b)));
+  RC_ASSERT((ta < tb) == (tb > ta));
+  RC_ASSERT((ta >= tb) == (tb <= ta));
+  RC_ASSERT((ta == tb) == (a == b));
+}
+
+}  // namespace
