@@ -2,6 +2,7 @@
 // A UUID's representation and every operation on it: words, bytes, version
 // stamping, the canonical text, hashing, and the standard interfaces.
 
+#include "stampwell/internal/binary_form.hpp"
 #include "stampwell/internal/builder.hpp"
 #include "stampwell/internal/canonical_text.hpp"
 #include "stampwell/internal/hashing.hpp"
