@@ -165,8 +165,12 @@ class HashMap {
   std::int64_t bucketSize() const noexcept { return bucketBlock()->length; }
   const L<K, V>* bucket() const noexcept { return bucketBlock()->slots(); }
   // The children / pairs as an array sharing this node's block.
-  array::Array<HashMap> childArray() const { return array::Array<HashMap>::share(branch()); }
-  array::Array<L<K, V>> bucketArray() const { return array::Array<L<K, V>>::share(bucketBlock()); }
+  array::Array<HashMap> childArray() const {
+    return array::Array<HashMap>::share(const_cast<detail::BranchBlock<K, V>*>(branch()));
+  }
+  array::Array<L<K, V>> bucketArray() const {
+    return array::Array<L<K, V>>::share(const_cast<detail::BucketBlock<K, V>*>(bucketBlock()));
+  }
 
   // The node itself: identity, and the right to write in place.
   const array::BlockHeader* node() const noexcept { return p_; }
