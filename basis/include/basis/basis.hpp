@@ -21,3 +21,4 @@
 #include "basis/binary.hpp"
 #include "basis/text.hpp"
 #include "basis/bytes.hpp"
+#include "basis/nfdata.hpp"

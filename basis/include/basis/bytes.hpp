@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "basis/nfdata.hpp"
 #include "basis/show.hpp"
 #include "basis/types.hpp"
 
@@ -67,6 +68,12 @@ struct Show<LazyByteString> : ShowDefaults<LazyByteString> {
   static void showsPrec(int, const LazyByteString& b, std::string& out) {
     showByteStringLiteral(b.toStrict(), out);
   }
+};
+
+// Holds nothing deferred.
+template <>
+struct NFData<LazyByteString> {
+  static void rnf(const LazyByteString&) noexcept {}
 };
 
 }  // namespace basis

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "basis/nfdata.hpp"
 #include "basis/show.hpp"
 
 namespace basis {
@@ -60,6 +61,12 @@ struct Show<Text> : ShowDefaults<Text> {
   static void showsPrec(int, const Text& t, std::string& out) {
     showUtf8StringLiteral(t.view(), out);
   }
+};
+
+// Holds nothing deferred.
+template <>
+struct NFData<Text> {
+  static void rnf(const Text&) noexcept {}
 };
 
 }  // namespace basis
