@@ -1,0 +1,147 @@
+// Validation and code-point counting beside the obvious alternatives (a byte
+// loop, utfcpp where installed), and a few text operations beside the same
+// job on std::string / std::u32string. Throughput is reported in bytes/s.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "scan_kernels.hpp"
+#include "scriblet/scan.h"
+#include "scriblet/scriblet.hpp"
+
+#if __has_include(<utf8.h>)
+#include <utf8.h>
+#define SCRIBLET_BENCH_UTFCPP 1
+#endif
+
+namespace {
+
+// ASCII prose, or a mix of Latin, accented Latin, CJK and emoji.
+std::string sampleText(std::size_t bytes, bool mixed) {
+  static const char* const ascii[] = {"the ", "quick ", "brown ", "fox ", "jumps ", "over ", "lazy ", "dogs. "};
+  static const char* const multi[] = {"caf\xC3\xA9 ", "na\xC3\xAFve ", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E ",
+                                      "\xE4\xB8\xAD\xE6\x96\x87 ", "\xF0\x9F\x98\x80 ", "text ",
+                                      "\xC3\xBC\x62\x65r ", "\xE2\x82\xAC\x35 "};
+  std::mt19937 rng(42);
+  std::string s;
+  while (s.size() < bytes) s += (mixed ? multi : ascii)[rng() % 8];
+  // Cut at a code-point boundary.
+  s.resize(bytes);
+  while (!s.empty() && (static_cast<unsigned char>(s.back()) & 0xC0) == 0x80) s.pop_back();
+  if (!s.empty() && static_cast<unsigned char>(s.back()) >= 0xC0) s.pop_back();
+  return s;
+}
+
+const std::string& input(std::int64_t size, bool mixed) {
+  static std::string cache[2][2];
+  static std::int64_t sizes[2][2];
+  std::string& s = cache[mixed][size > 4096];
+  if (sizes[mixed][size > 4096] != size) {
+    s = sampleText(static_cast<std::size_t>(size), mixed);
+    sizes[mixed][size > 4096] = size;
+  }
+  return s;
+}
+
+template <class F>
+void run(benchmark::State& state, bool mixed, F f) {
+  const std::string& s = input(state.range(0), mixed);
+  for (auto _ : state) benchmark::DoNotOptimize(f(s));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(s.size()));
+}
+
+const unsigned char* bytes(const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); }
+
+#define SCAN_BENCH(name, expr)                                                   \
+  void name##_Ascii(benchmark::State& st) { run(st, false, [](const std::string& s) { return expr; }); } \
+  void name##_Mixed(benchmark::State& st) { run(st, true, [](const std::string& s) { return expr; }); } \
+  BENCHMARK(name##_Ascii)->Arg(4096)->Arg(1 << 20);                              \
+  BENCHMARK(name##_Mixed)->Arg(4096)->Arg(1 << 20)
+
+SCAN_BENCH(Validate_Exported, hs_scriblet_is_valid_utf8(s.data(), s.size()));
+SCAN_BENCH(Validate_Portable, scriblet::scan::validatePortable(bytes(s), s.size()));
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
+SCAN_BENCH(Validate_Sse, scriblet::scan::validateSse(bytes(s), s.size()));
+#endif
+SCAN_BENCH(Validate_ByteLoop, scriblet::scan::validateReference(bytes(s), s.size()));
+SCAN_BENCH(Length_Exported, hs_scriblet_length(s.data(), s.size()));
+SCAN_BENCH(Length_Portable, scriblet::scan::lengthPortable(bytes(s), s.size()));
+SCAN_BENCH(Length_ByteLoop, scriblet::scan::lengthReference(bytes(s), s.size()));
+#if defined(SCRIBLET_BENCH_UTFCPP)
+SCAN_BENCH(Validate_Utfcpp, utf8::is_valid(s.begin(), s.end()));
+SCAN_BENCH(Length_Utfcpp, utf8::unchecked::distance(s.begin(), s.end()));
+#endif
+
+// Operations: ShortText beside the same job on the standard strings.
+void Op_Reverse_ShortText(benchmark::State& st) {
+  const auto t = *scriblet::fromByteString(input(st.range(0), true));
+  for (auto _ : st) benchmark::DoNotOptimize(scriblet::reverse(t));
+  st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations()) * static_cast<std::int64_t>(t.size()));
+}
+void Op_Reverse_U32String(benchmark::State& st) {
+  const auto t = *scriblet::fromByteString(input(st.range(0), true));
+  for (auto _ : st) {
+    // Decode, reverse, encode: the job done through a character string.
+    std::u32string chars = scriblet::toString(t);
+    std::reverse(chars.begin(), chars.end());
+    benchmark::DoNotOptimize(scriblet::fromString(chars));
+  }
+  st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations()) * static_cast<std::int64_t>(t.size()));
+}
+void Op_TakeCodePoints_ShortText(benchmark::State& st) {
+  const auto t = *scriblet::fromByteString(input(st.range(0), true));
+  const std::int64_t half = scriblet::length(t) / 2;
+  for (auto _ : st) benchmark::DoNotOptimize(scriblet::take(half, t));
+  st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations()) * static_cast<std::int64_t>(t.size() / 2));
+}
+void Op_TakeCodePoints_U32String(benchmark::State& st) {
+  const auto t = *scriblet::fromByteString(input(st.range(0), true));
+  const std::u32string chars = scriblet::toString(t);
+  for (auto _ : st) benchmark::DoNotOptimize(chars.substr(0, chars.size() / 2));
+  st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations()) * static_cast<std::int64_t>(t.size() / 2));
+}
+void Op_Equal_ShortText(benchmark::State& st) {
+  const auto a = *scriblet::fromByteString(input(st.range(0), true));
+  const auto b = scriblet::fromByteStringUnsafe(input(st.range(0), true));
+  for (auto _ : st) benchmark::DoNotOptimize(a == b);
+  st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations()) * static_cast<std::int64_t>(a.size()));
+}
+void Op_Equal_StdString(benchmark::State& st) {
+  const std::string a = input(st.range(0), true);
+  const std::string b = a;
+  for (auto _ : st) benchmark::DoNotOptimize(a == b);
+  st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations()) * static_cast<std::int64_t>(a.size()));
+}
+void Op_Filter_ShortText(benchmark::State& st) {
+  const auto t = *scriblet::fromByteString(input(st.range(0), true));
+  for (auto _ : st) benchmark::DoNotOptimize(scriblet::filter([](char32_t c) { return c != U' '; }, t));
+  st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations()) * static_cast<std::int64_t>(t.size()));
+}
+void Op_Filter_StdString(benchmark::State& st) {
+  const std::string s = input(st.range(0), true);
+  for (auto _ : st) {
+    std::string out;
+    for (char c : s) {
+      if (c != ' ') out += c;
+    }
+    benchmark::DoNotOptimize(out);
+  }
+  st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations()) * static_cast<std::int64_t>(s.size()));
+}
+BENCHMARK(Op_Reverse_ShortText)->Arg(4096)->Arg(1 << 20);
+BENCHMARK(Op_Reverse_U32String)->Arg(4096)->Arg(1 << 20);
+BENCHMARK(Op_TakeCodePoints_ShortText)->Arg(4096)->Arg(1 << 20);
+BENCHMARK(Op_TakeCodePoints_U32String)->Arg(4096)->Arg(1 << 20);
+BENCHMARK(Op_Equal_ShortText)->Arg(4096)->Arg(1 << 20);
+BENCHMARK(Op_Equal_StdString)->Arg(4096)->Arg(1 << 20);
+BENCHMARK(Op_Filter_ShortText)->Arg(4096)->Arg(1 << 20);
+BENCHMARK(Op_Filter_StdString)->Arg(4096)->Arg(1 << 20);
+
+}  // namespace
+
+BENCHMARK_MAIN();
