@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "stampwell/stampwell.hpp"
 
@@ -42,6 +43,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(parsed.has_value() == modelAccepts(bytes));
   const std::u32string widened(bytes.begin(), bytes.end());
   check(stampwell::fromString(widened) == parsed);
+  // The lazy form, in one chunk and cut into pieces at the first byte's value.
+  check(stampwell::fromLazyASCIIBytes(basis::LazyByteString::fromStrict(std::string(bytes))) ==
+        parsed);
+  if (size > 0) {
+    std::vector<std::string> pieces;
+    const std::size_t step = 1 + data[0] % 7;
+    for (std::size_t at = 0; at < size; at += step) pieces.emplace_back(bytes.substr(at, step));
+    check(stampwell::fromLazyASCIIBytes(basis::LazyByteString::fromChunks(pieces)) == parsed);
+  }
+  if (auto text = basis::Text::fromUtf8(std::string(bytes))) {
+    check(stampwell::fromText(*text) == parsed);
+  }
   if (parsed) {
     std::string lower(bytes);
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -150,6 +150,30 @@ std::optional<UUID> fromString(std::u32string_view s) noexcept {
   });
 }
 
+basis::LazyByteString toLazyASCIIBytes(UUID u) {
+  return basis::LazyByteString::fromStrict(toASCIIBytes(u));
+}
+
+basis::Text toText(UUID u) {
+  // The canonical text is ASCII, so its bytes are already valid UTF-8.
+  return basis::Text::fromUtf8Unchecked(toASCIIBytes(u));
+}
+
+std::optional<UUID> fromLazyASCIIBytes(const basis::LazyByteString& s) noexcept {
+  if (basis::compareLength(s, canonicalLength) != basis::EQ) return std::nullopt;
+  const std::vector<std::string>& chunks = s.chunks();
+  if (chunks.size() == 1) return fromASCIIBytes(chunks.front());
+  char joined[canonicalLength];
+  std::size_t at = 0;
+  for (const std::string& chunk : chunks) {
+    std::memcpy(joined + at, chunk.data(), chunk.size());
+    at += chunk.size();
+  }
+  return fromASCIIBytes(std::string_view(joined, canonicalLength));
+}
+
+std::optional<UUID> fromText(const basis::Text& t) noexcept { return fromASCIIBytes(t.view()); }
+
 std::ostream& operator<<(std::ostream& os, UUID u) {
   char text[canonicalLength];
   writeCanonical(u, text);

@@ -236,3 +236,57 @@ RC_GTEST_PROP(UUIDRead, ReadOfShowIsIdentity, (UUID u, std::vector<UUID> us)) {
 }
 
 }  // namespace
+
+namespace {
+
+basis::LazyByteString chunked(const std::string& s, std::initializer_list<std::size_t> sizes) {
+  std::vector<std::string> chunks;
+  std::size_t at = 0;
+  for (std::size_t n : sizes) {
+    chunks.push_back(s.substr(at, n));
+    at += n;
+  }
+  chunks.push_back(s.substr(at));
+  return basis::LazyByteString::fromChunks(chunks);
+}
+
+TEST(CanonicalTextForms, LazyBytesAndTextCarryTheSameThirtySixCharacters) {
+  const basis::LazyByteString lazy = stampwell::toLazyASCIIBytes(kCounting);
+  ASSERT_EQ(lazy.chunks().size(), 1u);
+  EXPECT_EQ(lazy.chunks()[0], kCountingText);
+  EXPECT_EQ(stampwell::toText(kCounting).utf8(), kCountingText);
+}
+
+TEST(CanonicalTextForms, LazyParserAcceptsAnyChunking) {
+  const std::string text = kCountingText;
+  for (const auto& input : {chunked(text, {}), chunked(text, {10, 10}), chunked(text, {1, 34}),
+                            chunked(text, {0, 36})}) {
+    EXPECT_EQ(stampwell::fromLazyASCIIBytes(input), kCounting);
+  }
+  const std::string upper = "00112233-4455-6677-8899-AABBCCDDEEFF";
+  EXPECT_EQ(stampwell::fromLazyASCIIBytes(chunked(upper, {20})), kCounting);
+  EXPECT_EQ(stampwell::fromLazyASCIIBytes(chunked(text + "0", {20})), std::nullopt);
+  EXPECT_EQ(stampwell::fromLazyASCIIBytes(chunked(text.substr(1), {20})), std::nullopt);
+  EXPECT_EQ(stampwell::fromLazyASCIIBytes(basis::LazyByteString()), std::nullopt);
+  EXPECT_EQ(stampwell::fromLazyASCIIBytes(chunked("{" + text.substr(1), {3})), std::nullopt);
+}
+
+TEST(CanonicalTextForms, TextParserTestsBytesNotCharacters) {
+  EXPECT_EQ(stampwell::fromText(stampwell::toText(kCounting)), kCounting);
+  EXPECT_EQ(stampwell::fromText(basis::Text()), std::nullopt);
+  // 36 characters, the first of them two bytes long in UTF-8.
+  const std::u32string accented = U"\u00e9" + std::u32string(widen(kCountingText).substr(1));
+  ASSERT_EQ(accented.size(), 36u);
+  EXPECT_EQ(stampwell::fromText(basis::Text::pack(accented)), std::nullopt);
+  // 35 characters with one two-byte character make 36 bytes: still rejected.
+  const std::u32string shortAccented = U"\u00e9" + std::u32string(widen(kCountingText).substr(2));
+  EXPECT_EQ(stampwell::fromText(basis::Text::pack(shortAccented)), std::nullopt);
+}
+
+RC_GTEST_PROP(CanonicalTextForms, EveryFormRoundTrips, (UUID u)) {
+  RC_ASSERT(stampwell::fromLazyASCIIBytes(stampwell::toLazyASCIIBytes(u)) == u);
+  RC_ASSERT(stampwell::fromText(stampwell::toText(u)) == u);
+  RC_ASSERT(stampwell::fromString(stampwell::toString(u)) == u);
+}
+
+}  // namespace

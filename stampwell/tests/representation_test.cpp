@@ -141,3 +141,36 @@ TEST(UnpackedUUIDConstruction, StoresDeferredFieldsUnevaluated) {
 }
 
 }  // namespace
+
+namespace {
+
+basis::LazyByteString bytesOf(const std::vector<std::string>& chunks) {
+  return basis::LazyByteString::fromChunks(chunks);
+}
+
+TEST(UUIDByteString, SixteenBytesInOneChunkAndBack) {
+  const basis::LazyByteString b = stampwell::toByteString(kCounting);
+  ASSERT_EQ(b.chunks().size(), 1u);
+  const auto list = stampwell::toList(kCounting);
+  EXPECT_EQ(b.chunks()[0], std::string(list.begin(), list.end()));
+  EXPECT_EQ(stampwell::fromByteString(b), kCounting);
+}
+
+TEST(UUIDByteString, OnlyExactlySixteenBytesMakeAUUID) {
+  const std::string all = stampwell::toByteString(kCounting).toStrict();
+  EXPECT_EQ(stampwell::fromByteString(bytesOf({all.substr(0, 3), all.substr(3, 9), all.substr(12)})),
+            kCounting);
+  EXPECT_EQ(stampwell::fromByteString(bytesOf({all.substr(0, 15)})), std::nullopt);
+  EXPECT_EQ(stampwell::fromByteString(bytesOf({all, "x"})), std::nullopt);
+  EXPECT_EQ(stampwell::fromByteString(bytesOf({all + "x"})), std::nullopt);
+  EXPECT_EQ(stampwell::fromByteString(basis::LazyByteString()), std::nullopt);
+  // A long input is rejected without copying it past the 17th byte.
+  EXPECT_EQ(stampwell::fromByteString(bytesOf({all.substr(0, 10), std::string(1 << 20, 'x')})),
+            std::nullopt);
+}
+
+RC_GTEST_PROP(UUIDByteString, RoundTripsAndKeepsEveryBit, (UUID u)) {
+  RC_ASSERT(stampwell::fromByteString(stampwell::toByteString(u)) == u);
+}
+
+}  // namespace

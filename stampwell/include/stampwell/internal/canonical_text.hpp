@@ -11,8 +11,10 @@
 #include <string>
 #include <string_view>
 
+#include <basis/bytes.hpp>
 #include <basis/read.hpp>
 #include <basis/show.hpp>
+#include <basis/text.hpp>
 
 #include "stampwell/internal/representation.hpp"
 
@@ -35,6 +37,20 @@ std::optional<UUID> fromString(std::u32string_view s) noexcept;
 // The UUID of a canonical text of ASCII bytes, or nothing. Tests the length
 // and the dashes before any digit; reads the input in place. Never throws.
 std::optional<UUID> fromASCIIBytes(std::string_view s) noexcept;
+
+// The canonical text as a lazy byte string of one 36-byte chunk. O(1);
+// allocates the chunk.
+basis::LazyByteString toLazyASCIIBytes(UUID u);
+// The canonical text as a Text. O(1); allocates the result.
+basis::Text toText(UUID u);
+
+// The UUID of a canonical text in a lazy byte string, however chunked, or
+// nothing. Compares the length first, reading chunk sizes only until the
+// answer is known; a single chunk is parsed in place. Never throws.
+std::optional<UUID> fromLazyASCIIBytes(const basis::LazyByteString& s) noexcept;
+// The UUID of a canonical text, or nothing; a text holding any non-ASCII
+// character is rejected (its UTF-8 bytes are what is tested). Never throws.
+std::optional<UUID> fromText(const basis::Text& t) noexcept;
 
 // Writes the canonical text.
 std::ostream& operator<<(std::ostream& os, UUID u);

@@ -10,9 +10,13 @@
 #include <array>
 #include <compare>
 #include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
 #include <tuple>
 #include <utility>
 
+#include <basis/bytes.hpp>
 #include <basis/lazy.hpp>
 
 #include "stampwell/internal/builder.hpp"
@@ -88,6 +92,32 @@ constexpr std::array<std::uint8_t, 16> toList(UUID u) noexcept {
     out[8 + i] = static_cast<std::uint8_t>(u.secondWord() >> (56 - 8 * i));
   }
   return out;
+}
+
+// The 16 bytes as a lazy byte string of one chunk. O(1); allocates the chunk.
+inline basis::LazyByteString toByteString(UUID u) {
+  const std::array<std::uint8_t, 16> bytes = toList(u);
+  return basis::LazyByteString::fromStrict(std::string(bytes.begin(), bytes.end()));
+}
+
+// The UUID of exactly 16 bytes (bytes 0 to 15, however chunked), or nothing
+// for any other length. Reads at most 17 bytes whatever the input's length;
+// no version or variant bits are touched. Never throws.
+inline std::optional<UUID> fromByteString(const basis::LazyByteString& bytes) noexcept {
+  unsigned char buffer[16];
+  std::size_t have = 0;
+  for (const std::string& chunk : bytes.chunks()) {
+    if (chunk.size() > 16 - have) return std::nullopt;  // a 17th byte exists
+    std::memcpy(buffer + have, chunk.data(), chunk.size());
+    have += chunk.size();
+  }
+  if (have != 16) return std::nullopt;
+  std::uint64_t f = 0, s = 0;
+  for (int i = 0; i < 8; ++i) {
+    f = f << 8 | buffer[i];
+    s = s << 8 | buffer[8 + i];
+  }
+  return UUID(f, s);
 }
 
 // The greater of x and y; y when they are equal.
