@@ -22,3 +22,5 @@
 #include "basis/text.hpp"
 #include "basis/bytes.hpp"
 #include "basis/nfdata.hpp"
+#include "basis/expr.hpp"
+#include "basis/lift.hpp"
