@@ -1,0 +1,169 @@
+// Bulk construction: fromList and its combining forms, in-place filling, and
+// the guarantee that a map shared before an in-place insertion is unchanged.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <hashgrove/internal.hpp>
+#include <hashgrove/internal/debug.hpp>
+
+#include "test_key.hpp"
+
+namespace hashgrove::internal {
+namespace {
+
+using testing::Key;
+using testing::key;
+using testing::tagged;
+using Map = HashMap<Key, int>;
+using Pairs = std::vector<std::pair<Key, int>>;
+
+// The same map built by persistent insertion.
+Map inserted(const Pairs& pairs) {
+  Map m;
+  for (const auto& [k, v] : pairs) m = insert(k, v, m);
+  return m;
+}
+
+// Node-by-node equality of shape, hashes, keys (with tags) and values.
+bool sameShape(const Map& a, const Map& b) {
+  if (a.kind() != b.kind()) return false;
+  switch (a.kind()) {
+    case Kind::Empty:
+      return true;
+    case Kind::Leaf:
+      return a.nodeHash() == b.nodeHash() && a.leaf().key.id == b.leaf().key.id &&
+             a.leaf().key.tag == b.leaf().key.tag && a.leaf().value.force() == b.leaf().value.force();
+    case Kind::Collision:
+      if (a.nodeHash() != b.nodeHash() || a.bucketSize() != b.bucketSize()) return false;
+      for (std::int64_t i = 0; i < a.bucketSize(); ++i) {
+        const auto& x = a.bucket()[i];
+        const auto& y = b.bucket()[i];
+        if (x.key.id != y.key.id || x.key.tag != y.key.tag || x.value.force() != y.value.force()) return false;
+      }
+      return true;
+    default:
+      if (a.bitmap() != b.bitmap() || a.childCount() != b.childCount()) return false;
+      for (std::int64_t i = 0; i < a.childCount(); ++i) {
+        if (!sameShape(a.child(i), b.child(i))) return false;
+      }
+      return true;
+  }
+}
+
+TEST(FromList, EmptyListGivesTheEmptyMap) { EXPECT_TRUE(null(fromList(Pairs{}))); }
+
+TEST(FromList, LastPairOfARepeatedKeyWins) {
+  Map m = fromList(Pairs{{tagged(1, 1, 1), 1}, {tagged(1, 1, 2), 2}});
+  EXPECT_EQ(lookup(key(1), m)->force(), 2);
+  EXPECT_EQ(m.leaf().key.tag, 2);
+  HashMap<std::string, int> s = fromList(std::vector<std::pair<std::string, int>>{{"a", 1}, {"b", 2}, {"a", 3}});
+  EXPECT_EQ(size(s), 2);
+  EXPECT_EQ(lookup("a", s)->force(), 3);
+}
+
+TEST(FromList, BuildsTheSameShapeAsPersistentInsertion) {
+  const Pairs cases[] = {
+      {{key(1, 7), 1}, {key(2, 7), 2}, {key(3, 7), 3}, {key(2, 7), 20}},
+      {{key(1, 0x0), 1}, {key(2, 0x400), 2}},
+      {{key(1, 0x21), 1}, {key(2, 0x21), 2}, {key(3, 0x41), 3}, {key(4, 0x02), 4}},
+  };
+  for (const Pairs& pairs : cases) EXPECT_TRUE(sameShape(fromList(pairs), inserted(pairs)));
+  Pairs all32;
+  for (int i = 0; i < 32; ++i) all32.emplace_back(key(i), i);
+  Map full = fromList(all32);
+  EXPECT_EQ(full.kind(), Kind::Full);
+  EXPECT_TRUE(sameShape(full, inserted(all32)));
+  Pairs many;
+  for (int i = 0; i < 5000; ++i) many.emplace_back(key(i, static_cast<std::uint64_t>(i) * 0x9e3779b97f4a7c15ULL), i);
+  EXPECT_TRUE(sameShape(fromList(many), inserted(many)));
+  EXPECT_TRUE(debug::valid(fromList(many)).isValid());
+}
+
+TEST(FromList, BucketKeepsListOrderAndReplacesInPlace) {
+  Map m = fromList(Pairs{{key(1, 5), 1}, {key(2, 5), 2}, {key(3, 5), 3}, {tagged(2, 5, 9), 22}});
+  ASSERT_EQ(m.kind(), Kind::Collision);
+  ASSERT_EQ(m.bucketSize(), 3);
+  EXPECT_EQ(m.bucket()[1].key.tag, 9);
+  EXPECT_EQ(m.bucket()[1].value.force(), 22);
+  EXPECT_EQ(m.bucket()[2].key.id, 3);
+}
+
+TEST(FromListWith, CombinesNewWithStoredLazily) {
+  auto pairs = std::vector<std::pair<Key, std::string>>{{key(1), "a"}, {key(1), "b"}, {key(1), "c"}, {key(2), "x"}};
+  int calls = 0;
+  auto f = [&calls](const std::string& n, const std::string& o) {
+    ++calls;
+    return "f(" + n + "," + o + ")";
+  };
+  HashMap<Key, std::string> m = fromListWith(f, pairs);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(lookup(key(1), m)->force(), "f(c,f(b,a))");
+  EXPECT_EQ(lookup(key(2), m)->force(), "x");
+  EXPECT_EQ(calls, 2);
+}
+
+TEST(FromListWithKey, PassesTheKeyOfThePairBeingInserted) {
+  auto pairs = Pairs{{tagged(1, 1, 1), 1}, {tagged(1, 1, 2), 2}, {tagged(1, 1, 3), 3}};
+  std::vector<int> tags;
+  auto f = [&tags](const Key& k, int n, int o) {
+    tags.push_back(k.tag);
+    return 10 * o + n;
+  };
+  Map m = fromListWithKey(f, pairs);
+  EXPECT_EQ(lookup(key(1), m)->force(), 123);
+  EXPECT_EQ(tags, (std::vector<int>{2, 3}));  // the inner combination runs first
+}
+
+TEST(FromListWith, AFailingCombinationFailsOnlyWhenRead) {
+  Map m = fromListWith([](int, int) -> int { throw std::runtime_error("combine"); },
+                       Pairs{{key(1), 1}, {key(1), 2}, {key(2), 2}});
+  EXPECT_EQ(size(m), 2);
+  EXPECT_EQ(lookup(key(2), m)->force(), 2);
+  EXPECT_THROW(lookup(key(1), m)->force(), std::runtime_error);
+}
+
+TEST(UnsafeInsert, WritesInPlaceIntoAMapNothingElseHolds) {
+  Map m = fromList(Pairs{{key(1), 1}, {key(2), 2}});
+  const void* root = m.node();
+  Map after = unsafeInsert(key(33), 33, std::move(m));  // slot 1 is occupied: in place
+  EXPECT_EQ(static_cast<const void*>(after.node()), root);
+  EXPECT_EQ(lookup(key(33), after)->force(), 33);
+  EXPECT_TRUE(debug::valid(after).isValid());
+}
+
+TEST(UnsafeInsert, AMapSharedBeforeTheCallIsUnchanged) {
+  Map shared = fromList(Pairs{{key(1), 1}, {key(2), 2}, {key(1 + 32), 3}});
+  Map copy = shared;  // a second holder
+  Map after = unsafeInsert(key(2 + 32), 4, copy);
+  EXPECT_FALSE(member(key(2 + 32), shared));
+  EXPECT_EQ(size(shared), 3);
+  EXPECT_EQ(size(after), 4);
+  // A subtree shared with another map below a private root is copied too.
+  Map sub = fromList(Pairs{{key(1), 1}, {key(1 + 32), 2}});
+  Map other = sub;
+  Map grown = unsafeInsertWithKey([](const Key&, const basis::Lazy<int>& n, const basis::Lazy<int>&) { return n; },
+                                  key(1 + 64), 5, std::move(sub));
+  EXPECT_EQ(size(other), 2);
+  EXPECT_EQ(size(grown), 3);
+  EXPECT_TRUE(debug::valid(other).isValid());
+}
+
+TEST(UnsafeInsertWithKey, CallsTheCombiningFunctionAtOnce) {
+  Map m = fromList(Pairs{{key(1), 1}, {key(2, 7), 2}, {key(3, 7), 3}});
+  std::vector<int> seen;
+  auto g = [&seen](const Key& k, const basis::Lazy<int>& n, const basis::Lazy<int>& o) {
+    seen.push_back(static_cast<int>(k.id));
+    return n.force() + o.force();
+  };
+  m = unsafeInsertWithKey(g, key(1), 10, std::move(m));
+  m = unsafeInsertWithKey(g, key(3, 7), 30, std::move(m));
+  EXPECT_EQ(seen, (std::vector<int>{1, 3}));
+  EXPECT_EQ(lookup(key(1), m)->force(), 11);
+  EXPECT_EQ(lookup(key(3, 7), m)->force(), 33);
+}
+
+}  // namespace
+}  // namespace hashgrove::internal
