@@ -94,6 +94,14 @@ L(K, basis::Lazy<V>) -> L<K, V>;
 template <class K, class V>
 class HashMap;
 
+// Range-for over a map (defined in hashgrove/internal/iterate.hpp).
+template <class K, class V, class Proj>
+class TrieIterator;
+namespace detail {
+template <class K, class V>
+struct AsStoredPair;
+}  // namespace detail
+
 namespace detail {
 
 using array::BlockHeader;
@@ -145,6 +153,12 @@ class HashMap {
 
   // The number of pairs; visits every node. O(n).
   std::int64_t size() const;
+
+  // The stored pairs L<K, V> in trie order: `for (const auto& [k, v] : m)`,
+  // v the stored basis::Lazy<V>. O(1) per step, stack bounded by the trie's
+  // depth. Defined in hashgrove/internal/iterate.hpp.
+  TrieIterator<K, V, detail::AsStoredPair<K, V>> begin() const;
+  TrieIterator<K, V, detail::AsStoredPair<K, V>> end() const noexcept;
 
   // --- the node ---
   Kind kind() const noexcept { return static_cast<Kind>(p_->tag); }
