@@ -167,18 +167,26 @@ template <class X>
 using lazy_value_t = typename detail::LazyValue<std::remove_cvref_t<X>>::type;
 
 // The value of an operand that may be deferred. Forces a Lazy (throws what it
-// throws); calls a callable once per call of demand.
+// throws); calls a callable once per call of demand. An lvalue operand is
+// handed back by reference, a temporary one by value.
 template <class X>
 decltype(auto) demand(X&& x) {
   using D = std::remove_cvref_t<X>;
+  constexpr bool byReference = std::is_lvalue_reference_v<X>;
   if constexpr (detail::IsLazy<D>::value) {
-    return x.force();
-  } else if constexpr (HasTag<D>) {
-    return std::forward<X>(x);
-  } else if constexpr (std::invocable<D&>) {
-    return x();
+    if constexpr (byReference) {
+      return static_cast<const typename D::value_type&>(x.force());
+    } else {
+      return typename D::value_type(x.force());
+    }
+  } else if constexpr (HasTag<D> || !std::invocable<D&>) {
+    if constexpr (byReference) {
+      return static_cast<const D&>(x);
+    } else {
+      return D(std::move(x));
+    }
   } else {
-    return std::forward<X>(x);
+    return x();
   }
 }
 

@@ -87,10 +87,17 @@ class List {
   // The elements of an input range, in order, evaluated now (one pass).
   template <std::ranges::input_range R>
   static List fromRange(R&& r) {
-    std::vector<Lazy<T>> xs;
-    for (auto&& x : r) xs.push_back(Lazy<T>(x));
     List out;
-    for (auto it = xs.rbegin(); it != xs.rend(); ++it) out = cons(std::move(*it), std::move(out));
+    if constexpr (std::ranges::bidirectional_range<R> && std::ranges::common_range<R>) {
+      for (auto it = std::ranges::end(r); it != std::ranges::begin(r);) {
+        --it;
+        out = cons(Lazy<T>(*it), std::move(out));
+      }
+    } else {
+      std::vector<Lazy<T>> xs;
+      for (auto&& x : r) xs.push_back(Lazy<T>(x));
+      for (auto it = xs.rbegin(); it != xs.rend(); ++it) out = cons(std::move(*it), std::move(out));
+    }
     return out;
   }
   static List fromRange(std::initializer_list<T> r) { return fromRange(std::vector<T>(r)); }
@@ -347,8 +354,8 @@ struct Monad<ListTag> : MonadDefaults<ListTag> {
     using A = element_of<demanded_t<X>>;
     using R = Bound<K, A>;
     auto kp = std::make_shared<K>(std::move(k));
-    auto xs = toLazy(std::forward<X>(m));
-    return R::lazy([kp, xs]() -> R { return go<R>(kp, xs.force()); });
+    List<A> xs = demand(std::forward<X>(m));  // a list's first step stays deferred
+    return R::lazy([kp, xs]() -> R { return go<R>(kp, xs); });
   }
 
  private:
