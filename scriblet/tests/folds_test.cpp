@@ -208,7 +208,7 @@ RC_GTEST_PROP(Searches, AgreeWithTheStringModel, (const std::u32string& raw)) {
   const ShortText f = filter(p, t);
   RC_ASSERT(toString(f) == kept);
   RC_ASSERT(f.size() == fromString(kept).size());
-  RC_ASSERT(findIndex([](char32_t ch) { return ch >= 0x80; }, t) ==
+  RC_ASSERT(findIndex([&](char32_t ch) { return !p(ch); }, t) ==
             (i == s.size() ? std::nullopt : std::optional<std::int64_t>(static_cast<std::int64_t>(i))));
   RC_ASSERT(foldl_([](std::u32string acc, char32_t ch) { return ch + acc; }, std::u32string(), t) ==
             std::u32string(s.rbegin(), s.rend()));
