@@ -6,6 +6,7 @@
 #include "stampwell/internal/builder.hpp"
 #include "stampwell/internal/canonical_text.hpp"
 #include "stampwell/internal/deep_evaluation.hpp"
+#include "stampwell/internal/expression.hpp"
 #include "stampwell/internal/hashing.hpp"
 #include "stampwell/internal/memory_layout.hpp"
 #include "stampwell/internal/random.hpp"
