@@ -24,3 +24,6 @@
 #include "basis/nfdata.hpp"
 #include "basis/expr.hpp"
 #include "basis/lift.hpp"
+#include "basis/comonad.hpp"
+#include "basis/distributive.hpp"
+#include "basis/bifunctor.hpp"
