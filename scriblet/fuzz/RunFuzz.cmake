@@ -1,0 +1,22 @@
+# Builds the fuzz targets with clang and runs each for a fixed number of
+# inputs from a fixed seed. Arguments: SOURCE_DIR, BUILD_DIR, CLANGXX, CLANG,
+# RUNS.
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BUILD_DIR} -G Ninja
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=${CLANGXX} -DCMAKE_C_COMPILER=${CLANG}
+  RESULT_VARIABLE rc OUTPUT_QUIET)
+if(rc)
+  message(FATAL_ERROR "configuring the fuzz targets failed")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} -j 2 RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "building the fuzz targets failed")
+endif()
+file(GLOB fuzzers ${BUILD_DIR}/scriblet_*_fuzz)
+foreach(f IN LISTS fuzzers)
+  execute_process(COMMAND ${f} -runs=${RUNS} -seed=1 -max_len=4096 RESULT_VARIABLE rc
+    OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(rc)
+    message(FATAL_ERROR "${f} failed:\n${out}")
+  endif()
+  message(STATUS "${f}: ${RUNS} runs passed")
+endforeach()
