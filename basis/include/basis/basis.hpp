@@ -27,3 +27,5 @@
 #include "basis/comonad.hpp"
 #include "basis/distributive.hpp"
 #include "basis/bifunctor.hpp"
+#include "basis/monad_plus.hpp"
+#include "basis/generic.hpp"
