@@ -56,3 +56,93 @@ TEST(UUIDLift, TopBitWordsAreLargePositiveLiterals) {
 }
 
 }  // namespace
+
+namespace {
+
+namespace generic = basis::generic;
+
+TEST(UUIDData, ConstructorIsNamedByTheCanonicalText) {
+  EXPECT_EQ(generic::toConstr(stampwell::nil).showConstr(),
+            "00000000-0000-0000-0000-000000000000");
+  EXPECT_EQ(generic::toConstr(UUID(~0ULL, ~0ULL)).showConstr(),
+            "ffffffff-ffff-ffff-ffff-ffffffffffff");
+  EXPECT_TRUE(generic::toConstr(kCounting).constrFields().empty());
+  EXPECT_EQ(generic::toConstr(kCounting).constrType(), generic::dataTypeOf(kCounting));
+}
+
+TEST(UUIDData, FixityRaisesOnlyWhenAskedFor) {
+  const generic::Constr c = generic::toConstr(kCounting);
+  EXPECT_EQ(c.showConstr(), stampwell::testing::kCountingText);
+  try {
+    (void)c.constrFixity();
+    FAIL() << "fixity did not raise";
+  } catch (const basis::ErrorCall& e) {
+    EXPECT_STREQ(e.what(), "fixity");
+    ASSERT_EQ(e.callStack().entries.size(), 1u);
+    EXPECT_EQ(e.callStack().entries[0],
+              (basis::CallSite{"error", "stampwell", "Data.Stampwell.Internal",
+                               "src/Data/Stampwell/Internal", 570, 52, 570, 57}));
+  }
+}
+
+TEST(UUIDData, TypeIsNamedAndHasNoConstructors) {
+  const generic::DataType t = generic::dataTypeOf(kCounting);
+  EXPECT_EQ(t.name(), "Data.Stampwell.UUID");
+  EXPECT_EQ(t.rep(), generic::DataRep::NoRep);
+  EXPECT_FALSE(t.isAlgType());
+  EXPECT_THROW((void)t.constrs(), basis::ErrorCall);
+  EXPECT_EQ(t, generic::dataTypeOf(stampwell::nil));
+  EXPECT_EQ(generic::typeRep<UUID>(), generic::mkTyConApp("UUID", "Data.Stampwell.Internal"));
+}
+
+TEST(UUIDData, GunfoldRaisesFromTheLibrarysSite) {
+  const generic::Constr c = generic::toConstr(kCounting);
+  try {
+    (void)basis::Data<UUID>::gunfold([](auto&&...) { return 0; }, [](auto&&...) { return 0; }, c);
+    FAIL() << "gunfold did not raise";
+  } catch (const basis::ErrorCall& e) {
+    EXPECT_STREQ(e.what(), "gunfold");
+    ASSERT_EQ(e.callStack().entries.size(), 1u);
+    EXPECT_EQ(e.callStack().entries[0],
+              (basis::CallSite{"error", "stampwell", "Data.Stampwell.Internal",
+                               "src/Data/Stampwell/Internal", 571, 20, 571, 25}));
+  }
+}
+
+TEST(UUIDData, OneLayerMapsSeeNoChildrenAndNeverCallTheFunction) {
+  int calls = 0;
+  auto g = [&](const auto& x) { ++calls; return x; };
+  using D = basis::Data<UUID>;
+  EXPECT_EQ(D::gfoldl([&](auto&& acc, auto&&) { ++calls; return acc; },
+                      [](const UUID& u) { return u; }, kCounting),
+            kCounting);
+  EXPECT_EQ(generic::gmapT(g, kCounting), kCounting);
+  EXPECT_TRUE(generic::gmapQ<int>([&](const auto&) { ++calls; return 1; }, kCounting).empty());
+  EXPECT_EQ(D::gmapQl([](int a, int b) { return a + b; }, 7, [&](const auto&) { ++calls; return 1; },
+                      kCounting),
+            7);
+  EXPECT_EQ(D::gmapQr([](int a, int b) { return a + b; }, 7, [&](const auto&) { ++calls; return 1; },
+                      kCounting),
+            7);
+  auto inMaybe = [&](const auto& x) { ++calls; return std::optional(x); };
+  EXPECT_EQ(D::gmapM<basis::OptionalTag>(inMaybe, kCounting), std::optional(kCounting));
+  EXPECT_EQ(D::gmapMp<basis::OptionalTag>(inMaybe, kCounting), std::nullopt);
+  EXPECT_EQ(D::gmapMo<basis::OptionalTag>(inMaybe, kCounting), std::nullopt);
+  EXPECT_EQ(calls, 0);
+}
+
+TEST(UUIDData, GmapQiRaisesForEveryIndex) {
+  for (std::int64_t i : {0, 1, -1, 15}) {
+    try {
+      (void)generic::gmapQi<int>(i, [](const auto&) { return 1; }, kCounting);
+      FAIL() << "gmapQi did not raise for " << i;
+    } catch (const basis::FromJustNothing& e) {
+      ASSERT_FALSE(e.callStack().entries.empty());
+      const basis::CallSite& site = e.callStack().entries[0];
+      EXPECT_EQ(site.function, "fromJust");
+      EXPECT_EQ(site.module, "Data.Data");
+    }
+  }
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 #include "stampwell/internal/canonical_text.hpp"
 #include "stampwell/internal/deep_evaluation.hpp"
 #include "stampwell/internal/expression.hpp"
+#include "stampwell/internal/generic.hpp"
 #include "stampwell/internal/hashing.hpp"
 #include "stampwell/internal/memory_layout.hpp"
 #include "stampwell/internal/random.hpp"
