@@ -29,3 +29,4 @@
 #include "basis/bifunctor.hpp"
 #include "basis/monad_plus.hpp"
 #include "basis/generic.hpp"
+#include "basis/lifted.hpp"
