@@ -60,7 +60,7 @@
 #include <basis/hashable.hpp>
 #include <basis/lazy.hpp>
 
-#include "hashgrove/internal/array.hpp"
+#include "hashgrove/internal/array_block.hpp"
 
 namespace hashgrove::internal {
 

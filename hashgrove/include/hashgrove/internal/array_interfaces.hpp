@@ -1,0 +1,71 @@
+#pragma once
+// The text form, deep evaluation and expression building of small arrays.
+//
+// Text form: the element list's form (the element type's `showList` of the
+// elements), at every precedence, with no prefix and no parentheses.
+// Expression: `fromList' n [elements]` of module Data.HashMap.Internal.Array.
+
+#include <cstdint>
+#include <ranges>
+#include <string>
+#include <vector>
+
+#include <basis/expr.hpp>
+#include <basis/lift.hpp>
+#include <basis/nfdata.hpp>
+#include <basis/show.hpp>
+
+#include "hashgrove/internal/array_block.hpp"
+
+namespace hashgrove::internal::array {
+
+// Applies the deep evaluation f to every element in index order (forcing a
+// deferred slot first); returns the unit value. O(n).
+template <class F, class E>
+basis::Unit liftRnfArray(F&& f, const Array<E>& a) {
+  for (const Slot<E>& x : a) f(slotValue<E>(x));
+  return basis::unit;
+}
+// `rnfArray`: the same with the element type's deep evaluation given as f.
+template <class F, class E>
+basis::Unit rnfArray(F&& f, const Array<E>& a) {
+  return liftRnfArray(std::forward<F>(f), a);
+}
+
+// The elements of a, forced, as a vector (for printers and lifting).
+template <class E>
+std::vector<E> forcedElements(const Array<E>& a) {
+  std::vector<E> out;
+  out.reserve(static_cast<std::size_t>(a.size()));
+  for (const Slot<E>& x : a) out.push_back(slotValue<E>(x));
+  return out;
+}
+
+}  // namespace hashgrove::internal::array
+
+template <class E>
+struct basis::Show<hashgrove::internal::array::Array<E>> : basis::ShowDefaults<hashgrove::internal::array::Array<E>> {
+  static void showsPrec(int, const hashgrove::internal::array::Array<E>& a, std::string& out) {
+    using Slot = hashgrove::internal::array::Slot<E>;
+    basis::Show<E>::showList(
+        a | std::views::transform([](const Slot& x) -> const E& { return hashgrove::internal::array::slotValue<E>(x); }),
+        out);
+  }
+};
+
+template <class E>
+struct basis::NFData<hashgrove::internal::array::Array<E>> {
+  static void rnf(const hashgrove::internal::array::Array<E>& a) {
+    hashgrove::internal::array::rnfArray([](const E& x) { basis::NFData<E>::rnf(x); }, a);
+  }
+};
+
+template <class E>
+struct basis::Lift<hashgrove::internal::array::Array<E>> : basis::LiftDefaults<hashgrove::internal::array::Array<E>> {
+  static basis::expr::Exp lift(const hashgrove::internal::array::Array<E>& a) {
+    using namespace basis::expr;
+    const Exp fromList = VarE(mkNameG_v("hashgrove", "Data.HashMap.Internal.Array", "fromList'"));
+    const Exp count = LitE(IntegerL(static_cast<std::int64_t>(a.size())));
+    return AppE(AppE(fromList, count), basis::lift(hashgrove::internal::array::forcedElements(a)));
+  }
+};
