@@ -20,11 +20,13 @@
 #include <utility>
 #include <vector>
 
+#include <basis/bifunctor.hpp>
 #include <basis/foldable.hpp>
 #include <basis/functor.hpp>
 #include <basis/lazy.hpp>
 #include <basis/semigroup.hpp>
 
+#include "hashgrove/internal/bitag.hpp"
 #include "hashgrove/internal/iterate.hpp"
 #include "hashgrove/internal/node.hpp"
 
@@ -457,5 +459,27 @@ struct basis::Foldable<hashgrove::HashMapOf<K>> : basis::FoldableDefaults<hashgr
     for (const auto& v : hashgrove::internal::elems(m))
       if (x == v.force()) return true;
     return false;
+  }
+};
+
+// Bifoldable of HashMap: keys (first) and values (second, as stored), pair by
+// pair in trie order.
+template <>
+struct basis::Bifoldable<hashgrove::HashMapTag> : basis::BifoldableDefaults<hashgrove::HashMapTag> {
+  template <class Fn, class Gn, class Z, class K, class V>
+  static basis::lazy_value_t<Z> bifoldr(Fn f, Gn g, Z&& z, const hashgrove::internal::HashMap<K, V>& m) {
+    return hashgrove::internal::bifoldr(std::move(f), std::move(g), std::forward<Z>(z), m);
+  }
+  template <class Fn, class Gn, class Z, class K, class V>
+  static basis::lazy_value_t<Z> bifoldl(Fn f, Gn g, Z&& z, const hashgrove::internal::HashMap<K, V>& m) {
+    return hashgrove::internal::bifoldl(std::move(f), std::move(g), std::forward<Z>(z), m);
+  }
+  template <class Fn, class Gn, class K, class V>
+  static auto bifoldMap(Fn f, Gn g, const hashgrove::internal::HashMap<K, V>& m) {
+    return hashgrove::internal::bifoldMap(std::move(f), std::move(g), m);
+  }
+  template <class K>
+  static K bifold(const hashgrove::internal::HashMap<K, K>& m) {
+    return hashgrove::internal::bifold(m);
   }
 };
