@@ -1,5 +1,7 @@
 #include "scriblet/internal/errors.hpp"
 
+#include <basis/generic.hpp>
+
 namespace scriblet::detail {
 namespace {
 
@@ -58,7 +60,8 @@ const basis::ErrorCall& errorValue(ErrorSite s) {
       return e;
     }
     case ErrorSite::Gunfold: {
-      static const basis::ErrorCall e = internalError("gunfold", 187, 10, 15);
+      static const basis::ErrorCall e =
+          basis::generic::gunfoldError(kPackage, kInternalModule, kInternalFile, 187, 10, 15);
       return e;
     }
     case ErrorSite::PartialHead: {
@@ -93,12 +96,5 @@ const basis::Undefined& filterUndefined() {
   return e;
 }
 void raiseFilterUndefined() { throw filterUndefined(); }
-
-const basis::FromJustNothing& gmapQiFromJust() {
-  static const basis::FromJustNothing e(
-      site("fromJust", "base", "Data.Data", "libraries/base/Data/Data", 369, 51, 59));
-  return e;
-}
-void raiseGmapQiFromJust() { throw gmapQiFromJust(); }
 
 }  // namespace scriblet::detail

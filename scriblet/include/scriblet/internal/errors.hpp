@@ -38,9 +38,5 @@ SCRIBLET_API const basis::ErrorCall& errorValue(ErrorSite site);
 SCRIBLET_API const basis::Undefined& filterUndefined();
 [[noreturn]] SCRIBLET_API void raiseFilterUndefined();
 
-// The `fromJust` failure of the generic view's `gmapQi` at an index other than 0.
-SCRIBLET_API const basis::FromJustNothing& gmapQiFromJust();
-[[noreturn]] SCRIBLET_API void raiseGmapQiFromJust();
-
 }  // namespace detail
 }  // namespace scriblet
