@@ -61,7 +61,8 @@ std::optional<UnpackedUUID> readRecord(int d, const std::string& text) {
 RC_GTEST_PROP(UnpackedUUIDRead, ReadsBackWhatShowWroteAtEveryLevel, (UUID u)) {
   const UnpackedUUID r = stampwell::unpack(u);
   for (int d : {0, 10, 11, 12}) {
-    const auto parses = basis::Read<UnpackedUUID>::readsPrec(d, basis::showsPrec(d, r) + " rest");
+    const std::string text = basis::showsPrec(d, r) + " rest";
+    const auto parses = basis::Read<UnpackedUUID>::readsPrec(d, text);
     RC_ASSERT(parses.size() == 1u);
     RC_ASSERT(stampwell::pack(parses[0].first) == u);
     RC_ASSERT(parses[0].second == std::string_view(" rest"));
