@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
   }
   std::mt19937_64 g(20240601);
   const std::string alphabet = "0123456789abcdefABCDEFgG- {}\t\n\x80\xff";
-  const int inputs = 200000;
+  const int inputs = 50000;
   for (int n = 0; n < inputs; ++n) {
     std::string s;
     if (n % 4 == 0) {
