@@ -34,4 +34,17 @@ using internal::insert;
 using internal::insertWith;
 using internal::update;
 
+// Combining two maps.
+using internal::difference;
+using internal::differenceWith;
+using internal::intersection;
+using internal::intersectionWith;
+using internal::intersectionWithKey;
+using internal::isSubmapOf;
+using internal::isSubmapOfBy;
+using internal::union_;
+using internal::unions;
+using internal::unionWith;
+using internal::unionWithKey;
+
 }  // namespace hashgrove::lazy
