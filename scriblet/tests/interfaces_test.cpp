@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
+#include <basis/expr.hpp>
 #include <basis/generic.hpp>
+#include <basis/lift.hpp>
+#include <basis/nfdata.hpp>
 #include <basis/read.hpp>
 #include <basis/show.hpp>
 
@@ -184,6 +187,24 @@ TEST(GenericView, GunfoldRebuildsThroughFromString) {
   const g::DataType atomic = g::mkNoRepType("Atomic");
   const g::Constr c = g::mkConstr(atomic, std::string("x"), {}, g::Fixity::Prefix);
   EXPECT_THROW(basis::Data<ShortText>::gunfold(k, z, c), basis::ErrorCall);
+}
+
+TEST(Expressions, LiftAppliesFromStringToAStringLiteral) {
+  namespace e = basis::expr;
+  const e::Exp want = e::AppE(e::VarE(e::mkNameG_v("scriblet", "Data.Scriblet.Internal", "fromString")),
+                              e::LitE(e::StringL(U"é😀")));
+  EXPECT_EQ(basis::lift(text(U"é😀")), want);
+  EXPECT_EQ(basis::liftTyped(text(U"é😀")).unType, want);
+  EXPECT_EQ(basis::lift(ShortText()),
+            e::AppE(e::VarE(e::mkNameG_v("scriblet", "Data.Scriblet.Internal", "fromString")),
+                    e::LitE(e::StringL(U""))));
+}
+
+TEST(DeepEvaluation, ATextIsAlreadyEvaluated) {
+  const ShortText t = text(U"x");
+  basis::rnf(t);
+  basis::rnf(std::vector<ShortText>{t, ShortText()});
+  SUCCEED();
 }
 
 TEST(Conversions, ByteStringsTextsBuildersAndEncodings) {

@@ -1,12 +1,14 @@
 #pragma once
 // The standard interfaces of ShortText: text form and parser (those of the
 // string of its characters), concatenation as semigroup and monoid, hashing
-// of its bytes, list and string-literal conversions, formatted printing, the
+// of its bytes, deep evaluation, the expression that rebuilds it, list and string-literal conversions, formatted printing, the
 // generic view (one constructor "fromString" holding the characters), and
 // std::hash / operator<< for the standard library.
 
 #include <basis/generic.hpp>
 #include <basis/hashable.hpp>
+#include <basis/lift.hpp>
+#include <basis/nfdata.hpp>
 #include <basis/read.hpp>
 #include <basis/semigroup.hpp>
 #include <basis/show.hpp>
@@ -115,6 +117,23 @@ struct basis::Read<scriblet::ShortText> : basis::ReadDefaults<scriblet::ShortTex
       out.emplace_back(scriblet::fromString(chars), rest);
     }
     return out;
+  }
+};
+
+// A text holds nothing deferred: evaluating it deeply does nothing more.
+template <>
+struct basis::NFData<scriblet::ShortText> {
+  static void rnf(const scriblet::ShortText&) noexcept {}
+};
+
+// The expression `fromString "..."`: the global variable fromString of the
+// library's internal module applied to a string literal of the characters.
+template <>
+struct basis::Lift<scriblet::ShortText> : basis::LiftDefaults<scriblet::ShortText> {
+  static basis::expr::Exp lift(const scriblet::ShortText& t) {
+    return basis::expr::AppE(
+        basis::expr::VarE(basis::expr::mkNameG_v(scriblet::kPackage, "Data.Scriblet.Internal", "fromString")),
+        basis::liftString(scriblet::toString(t)));
   }
 };
 
