@@ -115,7 +115,7 @@ inline std::optional<std::string_view> expectSymbol(std::string_view in, std::st
 // Safety limits shared by every parser on a thread.
 
 // The deepest bracket nesting ("(", "[", "{") a parse follows.
-inline constexpr int kMaxNesting = 1000;
+inline constexpr int kMaxNesting = 512;
 
 namespace detail {
 struct ReadContext {
