@@ -575,7 +575,12 @@ Array<E> unsafeFreeze(MArray<E>&& m) {
 // other holder of the block ever sees a write. O(1) or O(n).
 template <class E>
 MArray<E> unsafeThaw(Array<E>&& a) {
-  if (a.isUnique()) return MArray<E>(a.detach());
+  if (a.isUnique()) {
+    // An MArray owns its block outright, under no counted reference.
+    auto* b = a.detach();
+    (void)b->release();
+    return MArray<E>(b);
+  }
   return thaw(a, 0, a.size());
 }
 // Runs an array-building action (a callable returning an MArray) and freezes
