@@ -4,6 +4,7 @@
 // comparison, and RapidCheck generators of maps with many collisions.
 
 #include <algorithm>
+#include <compare>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -18,6 +19,9 @@
 #include "test_key.hpp"
 
 namespace hashgrove::testing {
+
+// Keys order by id (for the ordering of maps).
+inline std::strong_ordering operator<=>(const Key& a, const Key& b) { return a.id <=> b.id; }
 
 using internal::HashMap;
 using internal::Kind;
