@@ -132,3 +132,84 @@ struct basis::Traversable<knotloom_test::TreeOf> : basis::TraversableDefaults<kn
         basis::demand(g(l)), basis::Lazy<GB>::defer([g, r] { return basis::demand(g(r)); }));
   }
 };
+
+// The list layer's text form: «Nil», «Cons h t» (h and t at precedence 11).
+// Its lifted equality, ordering (Nil first, then by head, then by tail),
+// hashing and deep evaluation follow the same shape.
+template <class E>
+struct basis::Eq1<knotloom_test::ListOf<E>> {
+  template <class Eq, class A, class B>
+  static bool liftEq(const Eq& eq, const knotloom_test::ListF<E, A>& x, const knotloom_test::ListF<E, B>& y) {
+    if (x.isNil() || y.isNil()) return x.isNil() == y.isNil();
+    return x.head() == y.head() && eq(x.tail(), y.tail());
+  }
+};
+
+template <class E>
+struct basis::Ord1<knotloom_test::ListOf<E>> {
+  template <class Cmp, class A, class B>
+  static basis::Ordering liftCompare(const Cmp& cmp, const knotloom_test::ListF<E, A>& x,
+                                     const knotloom_test::ListF<E, B>& y) {
+    if (x.isNil() || y.isNil()) {
+      if (x.isNil() && y.isNil()) return basis::EQ;
+      return x.isNil() ? basis::LT : basis::GT;
+    }
+    const basis::Ordering o = basis::compare(x.head(), y.head());
+    return o != basis::EQ ? o : cmp(x.tail(), y.tail());
+  }
+};
+
+template <class E>
+struct basis::Show1<knotloom_test::ListOf<E>> : basis::Show1Defaults<knotloom_test::ListOf<E>> {
+  template <class SP, class SL, class A>
+  static void liftShowsPrec(const SP& sp, const SL&, int d, const knotloom_test::ListF<E, A>& l, std::string& out) {
+    if (l.isNil()) {
+      out += "Nil";
+      return;
+    }
+    basis::showParen(d > 10, out, [&](std::string& o) {
+      o += "Cons ";
+      basis::showsPrec(11, l.head(), o);
+      o += ' ';
+      sp(11, l.tail(), o);
+    });
+  }
+};
+
+template <class E>
+struct basis::Read1<knotloom_test::ListOf<E>> : basis::Read1Defaults<knotloom_test::ListOf<E>> {
+  template <class RP, class RL>
+  static auto liftReadsPrec(const RP& rp, const RL&, int d, std::string_view in) {
+    using A = basis::ParsedType<RP>;
+    using R = knotloom_test::ListF<E, A>;
+    return basis::runParens(
+        [&](int p, std::string_view s) {
+          auto out = basis::readNullary(s, "Nil", R::nil());
+          if (p > 10) return out;
+          auto cons = basis::expectIdent(s, "Cons");
+          if (!cons) return out;
+          for (auto& [h, mid] : basis::Read<E>::readsPrec(11, *cons)) {
+            for (auto& [t, rest] : rp(11, mid)) out.emplace_back(R::cons(h, t), rest);
+          }
+          return out;
+        },
+        d, in);
+  }
+};
+
+template <class E>
+struct basis::Hashable1<knotloom_test::ListOf<E>> {
+  template <class H, class A>
+  static std::int64_t liftHashWithSalt(const H& h, std::int64_t s, const knotloom_test::ListF<E, A>& l) {
+    if (l.isNil()) return basis::hashWithSalt(s, std::int64_t{0});
+    return h(basis::hashWithSalt(basis::hashWithSalt(s, std::int64_t{1}), l.head()), l.tail());
+  }
+};
+
+template <class E>
+struct basis::NFData1<knotloom_test::ListOf<E>> {
+  template <class R, class A>
+  static void liftRnf(const R& r, const knotloom_test::ListF<E, A>& l) {
+    if (!l.isNil()) r(l.tail());
+  }
+};

@@ -63,10 +63,16 @@ class Fix {
   using Functor = F;
   using Layer = basis::Apply<F, Fix>;
 
-  // The constructor Fix: wraps an evaluated layer. One allocation.
-  explicit Fix(Layer layer) : node_(new Node(basis::Lazy<Layer>(std::move(layer)))) {}
+  // The constructor Fix: wraps an evaluated layer. One allocation. (Both
+  // constructors are templates taking exactly their type, so that checking
+  // how a Fix converts never needs Layer complete.)
+  template <class L>
+    requires std::is_same_v<std::remove_cvref_t<L>, typename F::template apply<Fix>>
+  explicit Fix(L&& layer) : node_(new Node(basis::Lazy<Layer>(std::forward<L>(layer)))) {}
   // Wraps a layer that may still be deferred; it is computed when first read.
-  explicit Fix(basis::Lazy<Layer> layer) : node_(new Node(std::move(layer))) {}
+  template <class L>
+    requires std::is_same_v<std::remove_cvref_t<L>, basis::Lazy<typename F::template apply<Fix>>>
+  explicit Fix(L&& layer) : node_(new Node(std::forward<L>(layer))) {}
 
   // The layer (the field unFix), computing it on first demand; throws what
   // that computation throws.

@@ -26,5 +26,7 @@
 // - parsing: nesting beyond a fixed cap yields no parse.
 
 #include "knotloom/fixpoints.hpp"
+#include "knotloom/generic.hpp"
+#include "knotloom/interfaces.hpp"
 #include "knotloom/monadic.hpp"
 #include "knotloom/schemes.hpp"

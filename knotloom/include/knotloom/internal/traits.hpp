@@ -103,7 +103,8 @@ struct AlgebraShape {
   using result = R;
   static constexpr bool strict = std::is_invocable_v<Alg&, basis::Apply<F, R>&&>;
   static constexpr bool lazy =
-      !strict && std::is_invocable_v<Alg&, basis::Apply<F, basis::Lazy<R>>&&>;
+      std::conjunction_v<std::bool_constant<!strict>,
+                         std::is_invocable<Alg&, basis::Apply<F, basis::Lazy<R>>&&>>;
   static_assert(strict || lazy,
                 "the algebra takes neither Apply<F, R> nor Apply<F, basis::Lazy<R>>");
 };

@@ -1,0 +1,224 @@
+// Equality, ordering, hashing, deep evaluation, text forms and parsers of
+// Fix, Mu and Nu.
+#include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <knotloom/interfaces.hpp>
+#include <knotloom/knotloom.hpp>
+
+#include "layers.hpp"
+
+namespace {
+
+using basis::OptionalTag;
+using knotloom::Fix;
+using knotloom::Mu;
+using knotloom::Nu;
+using knotloom_test::ListF;
+using knotloom_test::ListOf;
+
+// The natural numbers as nested optional layers: Nothing is zero.
+using Nat = Fix<OptionalTag>;
+Nat zero() { return Nat(std::optional<Nat>()); }
+Nat succ(Nat n) { return Nat(std::optional<Nat>(std::move(n))); }
+Nat nat(int n) {
+  Nat out = zero();
+  for (int i = 0; i < n; ++i) out = succ(out);
+  return out;
+}
+Mu<OptionalTag> natMu(int n) { return knotloom::unfoldMu(&knotloom::unFix<OptionalTag>, nat(n)); }
+Nu<OptionalTag> natNu(int n) { return knotloom::unfoldNu(&knotloom::unFix<OptionalTag>, nat(n)); }
+
+using L = ListOf<std::int64_t>;
+using IntList = Fix<L>;
+IntList fromVector(const std::vector<std::int64_t>& xs) {
+  IntList out(ListF<std::int64_t, IntList>::nil());
+  for (auto it = xs.rbegin(); it != xs.rend(); ++it) out = IntList(ListF<std::int64_t, IntList>::cons(*it, out));
+  return out;
+}
+
+TEST(TextForm, ShowsEachTypeAsThePlatformWrites) {
+  struct Case {
+    std::string shown;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {basis::show(nat(1)), "Fix (Just (Fix Nothing))"},
+      {basis::showsPrec(11, nat(1)), "(Fix (Just (Fix Nothing)))"},
+      {basis::show(zero()), "Fix Nothing"},
+      {basis::show(natMu(1)), "unfoldMu unFix (Fix (Just (Fix Nothing)))"},
+      {basis::showsPrec(11, natMu(1)), "(unfoldMu unFix (Fix (Just (Fix Nothing))))"},
+      {basis::show(natNu(1)), "unfoldNu unFix (Fix (Just (Fix Nothing)))"},
+      {basis::showsPrec(11, natNu(1)), "(unfoldNu unFix (Fix (Just (Fix Nothing))))"},
+      {basis::show(std::vector<Nat>{zero(), nat(1)}), "[Fix Nothing,Fix (Just (Fix Nothing))]"},
+      {basis::show(fromVector({1, -2})), "Fix (Cons 1 (Fix (Cons (-2) (Fix Nil))))"},
+      {basis::show(std::vector<IntList>{fromVector({})}), "[Fix Nil]"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.shown, c.expected);
+}
+
+TEST(TextForm, ParsesWhatThePlatformWritesAndRejectsTheRest) {
+  struct Case {
+    std::string text;
+    int precedence;
+    bool parses;
+  };
+  const Case cases[] = {
+      {"Fix (Just (Fix Nothing))", 0, true},
+      {"  ( (Fix (Just ( Fix Nothing ) )) )", 0, true},
+      {"Fix (Just (Fix Nothing))", 11, false},
+      {"(Fix (Just (Fix Nothing)))", 11, true},
+      {"Fix Just (Fix Nothing)", 0, false},
+      {"Fixx Nothing", 0, false},
+      {"Fix", 0, false},
+      {"unfoldMu unFix Fix Nothing", 0, false},
+  };
+  for (const Case& c : cases) {
+    bool complete = false;
+    for (const auto& [value, rest] : basis::readsPrec<Nat>(c.precedence, c.text)) {
+      complete = complete || basis::skipSpaces(rest).empty();
+    }
+    EXPECT_EQ(complete, c.parses) << c.text;
+  }
+  EXPECT_FALSE(basis::read<Mu<OptionalTag>>("unfoldMu unFix Fix Nothing").has_value());
+  EXPECT_FALSE(basis::read<Nu<OptionalTag>>("unfoldNu unFix Fix Nothing").has_value());
+  EXPECT_FALSE(basis::read<Mu<OptionalTag>>("unfoldNu unFix (Fix Nothing)").has_value());
+  for (int d : {0, 10, 11}) {
+    auto parses = basis::readsPrec<Mu<OptionalTag>>(d, "(unfoldMu unFix (Fix Nothing))");
+    ASSERT_EQ(parses.size(), 1u) << d;
+    EXPECT_EQ(parses[0].first, natMu(0));
+  }
+  EXPECT_TRUE(basis::readsPrec<Mu<OptionalTag>>(11, "unfoldMu unFix (Fix Nothing)").empty());
+}
+
+TEST(TextForm, ReadingWhatWasShownGivesAnEqualValue) {
+  for (int n : {0, 1, 5}) {
+    EXPECT_EQ(basis::read<Nat>(basis::show(nat(n))), nat(n));
+    EXPECT_EQ(basis::read<Mu<OptionalTag>>(basis::show(natMu(n))), natMu(n));
+    EXPECT_EQ(basis::read<Nu<OptionalTag>>(basis::show(natNu(n))), natNu(n));
+  }
+  EXPECT_EQ(basis::read<std::vector<Nat>>("[Fix Nothing, Fix (Just (Fix Nothing))]"),
+            (std::vector<Nat>{zero(), nat(1)}));
+}
+
+RC_GTEST_PROP(TextForm, ShowThenReadIsTheIdentityOnLists, (const std::vector<std::int64_t>& xs)) {
+  const IntList x = fromVector(xs);
+  RC_ASSERT(basis::read<IntList>(basis::show(x)) == std::optional<IntList>(x));
+  const Mu<L> m = knotloom::unfoldMu(&knotloom::unFix<L>, x);
+  RC_ASSERT(basis::read<Mu<L>>(basis::show(m)) == std::optional<Mu<L>>(m));
+}
+
+TEST(TextForm, PrintsAMillionLayersWithoutOverflowingTheStack) {
+  const int n = 1'000'000;
+  const std::string text = basis::show(nat(n));
+  EXPECT_EQ(text.size(), 13u * n + 11u);
+  EXPECT_EQ(text.substr(0, 17), "Fix (Just (Fix (J");
+  EXPECT_EQ(basis::show(natNu(n)).size(), text.size() + 17);
+}
+
+TEST(TextForm, DeepTextsYieldNoParseInsteadOfOverflowing) {
+  std::string deep;
+  for (int i = 0; i < 100'000; ++i) deep += "Fix (Just (";
+  deep += "Fix Nothing";
+  for (int i = 0; i < 100'000; ++i) deep += "))";
+  EXPECT_FALSE(basis::read<Nat>(deep).has_value());
+}
+
+TEST(Equality, ComparesLayerByLayer) {
+  EXPECT_EQ(nat(3), nat(3));
+  EXPECT_NE(nat(3), nat(4));
+  EXPECT_EQ(fromVector({1, 2}), fromVector({1, 2}));
+  EXPECT_NE(fromVector({1, 2}), fromVector({1, 3}));
+  EXPECT_NE(fromVector({1, 2}), fromVector({1}));
+  EXPECT_EQ(nat(300'000), nat(300'000));
+  EXPECT_NE(nat(300'000), nat(300'001));
+}
+
+TEST(Equality, MuValuesBuiltDifferentlyAreEqualWhenTheirLayersAre) {
+  const Mu<OptionalTag> wrapped =
+      knotloom::wrapMu<OptionalTag>(std::optional<Mu<OptionalTag>>(knotloom::wrapMu<OptionalTag>(std::nullopt)));
+  EXPECT_EQ(wrapped, natMu(1));
+  EXPECT_EQ(basis::compare(wrapped, natMu(1)), basis::EQ);
+  EXPECT_NE(wrapped, natMu(2));
+  EXPECT_EQ(natNu(2), knotloom::unfoldNu([](int k) { return k == 0 ? std::optional<int>() : std::optional<int>(k - 1); }, 2));
+}
+
+TEST(Ordering, FollowsTheLayerOrdering) {
+  struct Case {
+    std::vector<std::int64_t> a, b;
+    basis::Ordering expected;
+  };
+  const Case cases[] = {
+      {{}, {}, basis::EQ},       {{}, {1}, basis::LT},     {{1}, {}, basis::GT},
+      {{1, 2}, {1, 3}, basis::LT}, {{2}, {1, 9}, basis::GT}, {{1, 2}, {1, 2}, basis::EQ},
+  };
+  for (const Case& c : cases) {
+    const IntList a = fromVector(c.a);
+    const IntList b = fromVector(c.b);
+    EXPECT_EQ(basis::compare(a, b), c.expected);
+    EXPECT_EQ(a < b, c.expected == basis::LT);
+    EXPECT_EQ(a >= b, c.expected != basis::LT);
+    const Mu<L> ma = knotloom::unfoldMu(&knotloom::unFix<L>, a);
+    const Mu<L> mb = knotloom::unfoldMu(&knotloom::unFix<L>, b);
+    const Nu<L> na = knotloom::unfoldNu(&knotloom::unFix<L>, a);
+    const Nu<L> nb = knotloom::unfoldNu(&knotloom::unFix<L>, b);
+    // With a lawful ordering all six agree with compare.
+    for (auto [lt, le, gt, ge] : {std::tuple(ma < mb, ma <= mb, ma > mb, ma >= mb),
+                                  std::tuple(na < nb, na <= nb, na > nb, na >= nb)}) {
+      EXPECT_EQ(lt, c.expected == basis::LT);
+      EXPECT_EQ(le, c.expected != basis::GT);
+      EXPECT_EQ(gt, c.expected == basis::GT);
+      EXPECT_EQ(ge, c.expected != basis::LT);
+    }
+    EXPECT_EQ(basis::compare(ma, mb), c.expected);
+    EXPECT_EQ(basis::compare(na, nb), c.expected);
+  }
+  EXPECT_EQ(basis::compare(nat(200'000), nat(200'001)), basis::LT);
+}
+
+TEST(Ordering, MaxAndMinReturnTheSecondAndFirstOnATie) {
+  const IntList a = fromVector({1});
+  const IntList b = fromVector({1});
+  EXPECT_EQ(&knotloom::max(a, b), &b);
+  EXPECT_EQ(&knotloom::min(a, b), &a);
+  const IntList c = fromVector({2});
+  EXPECT_EQ(&knotloom::max(a, c), &c);
+  EXPECT_EQ(&knotloom::max(c, a), &c);
+  EXPECT_EQ(&knotloom::min(c, a), &a);
+}
+
+TEST(Hashing, AFixHashesExactlyAsItsLayer) {
+  for (std::int64_t salt : {std::int64_t{0}, std::int64_t{1}, std::int64_t{-7}, basis::defaultSalt}) {
+    for (int n : {0, 1, 4}) {
+      EXPECT_EQ(basis::hashWithSalt(salt, nat(n)), basis::hashWithSalt(salt, nat(n).unFix()));
+    }
+    const IntList xs = fromVector({3, 1, 4});
+    EXPECT_EQ(basis::hashWithSalt(salt, xs), basis::Hashable1<L>::liftHashWithSalt(
+                                                 basis::lifted::hws, salt, xs.unFix()));
+  }
+  EXPECT_EQ(basis::hash(nat(2)), basis::hash(nat(2).unFix()));
+  EXPECT_NE(basis::hash(nat(2)), basis::hash(nat(3)));
+  EXPECT_EQ(basis::hashWithSalt(5, nat(300'000)), basis::hashWithSalt(5, nat(300'000)));
+}
+
+TEST(DeepEvaluation, ComputesEveryLayer) {
+  int layersComputed = 0;
+  const IntList xs = knotloom::unfoldFix(
+      [&layersComputed](std::int64_t k) {
+        ++layersComputed;
+        return k == 0 ? ListF<std::int64_t, std::int64_t>::nil() : ListF<std::int64_t, std::int64_t>::cons(k, k - 1);
+      },
+      std::int64_t{500'000});
+  basis::rnf(xs);
+  EXPECT_EQ(layersComputed, 500'001);
+  const IntList broken(ListF<std::int64_t, IntList>::cons(
+      1, IntList(basis::Lazy<IntList::Layer>::raise(basis::Undefined()))));
+  EXPECT_THROW(basis::rnf(broken), basis::Undefined);
+}
+
+}  // namespace
