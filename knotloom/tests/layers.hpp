@@ -213,3 +213,39 @@ struct basis::NFData1<knotloom_test::ListOf<E>> {
     if (!l.isNil()) r(l.tail());
   }
 };
+
+// The tree layer's lifted equality, ordering (label, then left, then right;
+// a leaf before a node) and hashing (label, then left, then right).
+template <>
+struct basis::Eq1<knotloom_test::TreeOf> {
+  template <class Eq, class A, class B>
+  static bool liftEq(const Eq& eq, const knotloom_test::TreeF<A>& x, const knotloom_test::TreeF<B>& y) {
+    if (x.label != y.label || x.children.has_value() != y.children.has_value()) return false;
+    return !x.children || (eq(x.children->first, y.children->first) && eq(x.children->second, y.children->second));
+  }
+};
+
+template <>
+struct basis::Ord1<knotloom_test::TreeOf> {
+  template <class Cmp, class A, class B>
+  static basis::Ordering liftCompare(const Cmp& cmp, const knotloom_test::TreeF<A>& x,
+                                     const knotloom_test::TreeF<B>& y) {
+    if (x.label != y.label) return x.label < y.label ? basis::LT : basis::GT;
+    if (!x.children || !y.children) {
+      if (!x.children && !y.children) return basis::EQ;
+      return !x.children ? basis::LT : basis::GT;
+    }
+    const basis::Ordering o = cmp(x.children->first, y.children->first);
+    return o != basis::EQ ? o : cmp(x.children->second, y.children->second);
+  }
+};
+
+template <>
+struct basis::Hashable1<knotloom_test::TreeOf> {
+  template <class H, class A>
+  static std::int64_t liftHashWithSalt(const H& h, std::int64_t s, const knotloom_test::TreeF<A>& t) {
+    s = basis::hashWithSalt(s, std::int64_t{t.label});
+    if (!t.children) return s;
+    return h(h(s, t.children->first), t.children->second);
+  }
+};
