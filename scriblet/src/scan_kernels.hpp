@@ -32,19 +32,12 @@ inline constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 // Validation.
 
 // The reference walk from a sequence start `pos`: one sequence at a time,
-// exactly the result codes of hs_scriblet_is_valid_utf8. With SkipAscii, runs
-// of ASCII are passed 16 bytes at a time in two words.
-template <bool SkipAscii>
-inline std::int32_t validateWalk(const unsigned char* p, std::size_t n, std::size_t pos) noexcept {
+// exactly the result codes of hs_scriblet_is_valid_utf8.
+inline std::int32_t validateFrom(const unsigned char* p, std::size_t n, std::size_t pos) noexcept {
   while (pos < n) {
     const unsigned c = p[pos];
     if (c < 0x80) {
       ++pos;
-      if constexpr (SkipAscii) {
-        while (pos + 16 <= n && ((loadWord(p + pos) | loadWord(p + pos + 8)) & kHighBits) == 0) {
-          pos += 16;
-        }
-      }
     } else if (c < 0xC0) {
       return 1;  // a stray continuation byte
     } else if (c < 0xE0) {
@@ -75,18 +68,9 @@ inline std::int32_t validateWalk(const unsigned char* p, std::size_t n, std::siz
   return 0;
 }
 
-inline std::int32_t validateFrom(const unsigned char* p, std::size_t n, std::size_t pos) noexcept {
-  return validateWalk<false>(p, n, pos);
-}
-
 // The byte-at-a-time reference over the whole buffer.
 inline std::int32_t validateReference(const unsigned char* p, std::size_t n) noexcept {
-  return validateWalk<false>(p, n, 0);
-}
-
-// Portable: the reference walk, passing ASCII runs a word pair at a time.
-inline std::int32_t validatePortable(const unsigned char* p, std::size_t n) noexcept {
-  return validateWalk<true>(p, n, 0);
+  return validateFrom(p, n, 0);
 }
 
 // Where the reference walk can resume after a checked prefix [0, s) that is
@@ -99,6 +83,80 @@ inline std::size_t resumePoint(const unsigned char* p, std::size_t s) noexcept {
   const std::size_t lowest = s >= 4 ? s - 4 : 0;
   while (q > lowest && isContinuation(p[q])) --q;
   return q;
+}
+
+// Portable: a shift-based automaton, one table lookup and one shift per
+// byte with no data-dependent branch; 16-byte runs of ASCII between
+// sequences are passed in two words. Row b of the table holds, for every
+// state s (at bit 6s), the state after byte b. An error, or an unfinished
+// sequence at the end, is then located exactly by the reference walk from
+// the last sequence start before the block where the automaton failed.
+namespace dfa {
+enum State : unsigned { kError, kAccept, kTail1, kTail2, kTail3, kAfterE0, kAfterED, kAfterF0, kAfterF4 };
+
+constexpr unsigned next(unsigned s, unsigned b) noexcept {
+  const bool cont = b >= 0x80 && b <= 0xBF;
+  switch (s) {
+    case kAccept:
+      if (b < 0x80) return kAccept;
+      if (b >= 0xC2 && b <= 0xDF) return kTail1;
+      if (b == 0xE0) return kAfterE0;
+      if (b == 0xED) return kAfterED;
+      if (b >= 0xE1 && b <= 0xEF) return kTail2;
+      if (b == 0xF0) return kAfterF0;
+      if (b >= 0xF1 && b <= 0xF3) return kTail3;
+      if (b == 0xF4) return kAfterF4;
+      return kError;
+    case kTail1:
+      return cont ? kAccept : kError;
+    case kTail2:
+      return cont ? kTail1 : kError;
+    case kTail3:
+      return cont ? kTail2 : kError;
+    case kAfterE0:
+      return b >= 0xA0 && b <= 0xBF ? kTail1 : kError;
+    case kAfterED:
+      return b >= 0x80 && b <= 0x9F ? kTail1 : kError;
+    case kAfterF0:
+      return b >= 0x90 && b <= 0xBF ? kTail2 : kError;
+    case kAfterF4:
+      return b >= 0x80 && b <= 0x8F ? kTail2 : kError;
+    default:
+      return kError;
+  }
+}
+
+struct Table {
+  std::uint64_t row[256];
+};
+constexpr Table makeTable() noexcept {
+  Table t{};
+  for (unsigned b = 0; b < 256; ++b) {
+    std::uint64_t r = 0;
+    for (unsigned s = 0; s <= kAfterF4; ++s) r |= static_cast<std::uint64_t>(next(s, b) * 6) << (s * 6);
+    t.row[b] = r;
+  }
+  return t;
+}
+inline constexpr Table kTable = makeTable();
+}  // namespace dfa
+
+inline std::int32_t validatePortable(const unsigned char* p, std::size_t n) noexcept {
+  // Only the low six bits of the word are the state; the shift masks its
+  // count to them for free, so each byte costs one dependent shift.
+  constexpr std::uint64_t accept = dfa::kAccept * 6;
+  constexpr std::uint64_t error = dfa::kError * 6;
+  std::uint64_t state = accept;
+  std::size_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    if ((state & 63) == accept && ((loadWord(p + i) | loadWord(p + i + 8)) & kHighBits) == 0) continue;
+    for (std::size_t k = 0; k < 16; ++k) state = dfa::kTable.row[p[i + k]] >> (state & 63);
+    if ((state & 63) == error) return validateFrom(p, n, resumePoint(p, i));
+  }
+  const std::size_t tail = i;
+  for (; i < n; ++i) state = dfa::kTable.row[p[i]] >> (state & 63);
+  if ((state & 63) == accept) return 0;
+  return validateFrom(p, n, resumePoint(p, tail));
 }
 
 #if defined(SCRIBLET_X86)
