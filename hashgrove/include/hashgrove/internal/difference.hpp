@@ -48,12 +48,12 @@ template <class K, class V, class W, class Step>
 HashMap<K, V> differenceWalk(Step& step, const HashMap<K, V>& a, const HashMap<K, W>& b) {
   HashMap<K, V> acc;
   auto visit = [&](const L<K, V>& p) {
-    if (const basis::Lazy<W>* y = lookup_raw(p.key, b)) {
+    if (const basis::Lazy<W>* y = internal::lookup_raw(p.key, b)) {
       if (std::optional<basis::Lazy<V>> z = step.present(p.value, *y)) {
-        acc = unsafeInsert(p.key, std::move(*z), std::move(acc));
+        acc = internal::unsafeInsert(p.key, std::move(*z), std::move(acc));
       }
     } else {
-      acc = unsafeInsert(p.key, step.absent(p.value), std::move(acc));
+      acc = internal::unsafeInsert(p.key, step.absent(p.value), std::move(acc));
     }
   };
   forEachPairInTrieOrder(a, visit);
