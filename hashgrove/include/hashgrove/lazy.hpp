@@ -47,4 +47,29 @@ using internal::unions;
 using internal::unionWith;
 using internal::unionWithKey;
 
+// Folds and lists (trie order).
+using internal::elems;
+using internal::foldl;
+using internal::foldl_;
+using internal::foldlWithKey;
+using internal::foldlWithKey_;
+using internal::foldMapWithKey;
+using internal::foldr;
+using internal::foldr_;
+using internal::foldrWithKey;
+using internal::foldrWithKey_;
+using internal::keys;
+using internal::toList;
+
+// Mapping, filtering, traversal.
+using internal::compose;
+using internal::filter;
+using internal::filterWithKey;
+using internal::map;
+using internal::mapKeys;
+using internal::mapMaybe;
+using internal::mapMaybeWithKey;
+using internal::mapWithKey;
+using internal::traverseWithKey;
+
 }  // namespace hashgrove::lazy
