@@ -134,3 +134,23 @@ TEST(Node, HashMapOfIsTheTagOfMaps) {
 
 }  // namespace
 }  // namespace hashgrove::internal
+
+namespace hashgrove::internal {
+namespace {
+
+TEST(Node, ADeepDamagedChainIsCountedAndFreedWithoutRecursion) {
+  using M = HashMap<std::int64_t, int>;
+  M chain = singleton(std::int64_t{0}, 0);
+  for (int i = 0; i < 200000; ++i) chain = BitmapIndexed(1, array::singleton(chain));
+  EXPECT_EQ(size(chain), 1);
+  chain = M();  // frees 200001 nodes
+  EXPECT_TRUE(null(chain));
+}
+
+TEST(Node, FragmentsPastTheHashAreZero) {
+  EXPECT_EQ(index(~Hash{0}, 65), 0);
+  EXPECT_EQ(mask(~Hash{0}, 70), Bitmap{1});
+}
+
+}  // namespace
+}  // namespace hashgrove::internal

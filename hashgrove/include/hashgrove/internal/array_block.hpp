@@ -119,6 +119,12 @@ class Block final : public BlockHeader {
     b->~Block();
     deallocate(b);
   }
+  // Frees the block's memory without running the slots' destructors: for an
+  // owner that has already released what the slots held.
+  static void freeStorage(Block* b) noexcept {
+    b->~Block();
+    deallocate(b);
+  }
   // Frees a block whose first `constructed` slots are constructed.
   static void abandon(Block* b, std::uint32_t constructed) noexcept {
     b->length = constructed;

@@ -55,6 +55,7 @@
 #include <optional>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include <basis/functor.hpp>
 #include <basis/hashable.hpp>
@@ -220,19 +221,38 @@ class HashMap {
     if (p == &detail::emptyNode) return;
     if (p->release()) destroy(p);
   }
+  // Frees p and every node only it kept alive, with a loop: the dead nodes
+  // waiting to be freed are chained through their (no longer needed) word,
+  // so a deep damaged trie cannot exhaust the stack and nothing allocates.
   static void destroy(array::BlockHeader* p) noexcept {
-    switch (static_cast<Kind>(p->tag)) {
-      case Kind::Leaf:
-        delete static_cast<detail::LeafBlock<K, V>*>(p);
-        return;
-      case Kind::Collision:
-        detail::BucketBlock<K, V>::destroy(static_cast<detail::BucketBlock<K, V>*>(p));
-        return;
-      case Kind::Empty:
-        return;
-      default:
-        detail::BranchBlock<K, V>::destroy(static_cast<detail::BranchBlock<K, V>*>(p));
-        return;
+    p->word = 0;
+    array::BlockHeader* pending = p;
+    while (pending != nullptr) {
+      array::BlockHeader* n = pending;
+      pending = reinterpret_cast<array::BlockHeader*>(static_cast<std::uintptr_t>(n->word));
+      switch (static_cast<Kind>(n->tag)) {
+        case Kind::Leaf:
+          delete static_cast<detail::LeafBlock<K, V>*>(n);
+          break;
+        case Kind::Collision:
+          detail::BucketBlock<K, V>::destroy(static_cast<detail::BucketBlock<K, V>*>(n));
+          break;
+        case Kind::Empty:
+          break;
+        default: {
+          auto* b = static_cast<detail::BranchBlock<K, V>*>(n);
+          const HashMap* c = b->slots();
+          for (std::uint32_t i = 0, e = b->length; i < e; ++i) {
+            array::BlockHeader* child = c[i].p_;
+            if (child != &detail::emptyNode && child->release()) {
+              child->word = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(pending));
+              pending = child;
+            }
+          }
+          detail::BranchBlock<K, V>::freeStorage(b);
+          break;
+        }
+      }
     }
   }
 
@@ -278,9 +298,10 @@ template <class K>
 Hash hash(const K& k) {
   return static_cast<Hash>(basis::hash(k));
 }
-// The fragment of h at shift s, 0 to 31.
+// The fragment of h at shift s, 0 to 31 (0 past the hash's end, which only
+// a damaged trie deeper than 13 levels can reach).
 constexpr std::int64_t index(Hash h, Shift s) noexcept {
-  return static_cast<std::int64_t>((h >> s) & subkeyMask);
+  return s < 64 ? static_cast<std::int64_t>((h >> s) & subkeyMask) : 0;
 }
 // The bitmap with the one bit of h's fragment at s.
 constexpr Bitmap mask(Hash h, Shift s) noexcept { return Bitmap{1} << index(h, s); }
@@ -402,25 +423,30 @@ bool null(const HashMap<K, V>& m) noexcept {
   return m.kind() == Kind::Empty;
 }
 
-// The number of pairs. O(n): nodes keep no counts.
+// The number of pairs. O(n): nodes keep no counts. Walks with an explicit
+// stack, so even a damaged, arbitrarily deep trie is counted safely.
 template <class K, class V>
 std::int64_t size(const HashMap<K, V>& m) {
-  // Depth is at most 13 branch levels, so an explicit stack of 13 * 32 frames
-  // would do; recursion depth is bounded the same way.
-  switch (m.kind()) {
-    case Kind::Empty:
-      return 0;
-    case Kind::Leaf:
-      return 1;
-    case Kind::Collision:
-      return m.bucketSize();
-    default: {
-      std::int64_t n = 0;
-      const HashMap<K, V>* c = m.children();
-      for (std::int64_t i = 0, e = m.childCount(); i < e; ++i) n += size(c[i]);
-      return n;
+  std::int64_t n = 0;
+  std::vector<const HashMap<K, V>*> stack{&m};
+  while (!stack.empty()) {
+    const HashMap<K, V>* t = stack.back();
+    stack.pop_back();
+    switch (t->kind()) {
+      case Kind::Empty:
+        break;
+      case Kind::Leaf:
+        n += 1;
+        break;
+      case Kind::Collision:
+        n += t->bucketSize();
+        break;
+      default:
+        for (std::int64_t i = 0, e = t->childCount(); i < e; ++i) stack.push_back(&t->children()[i]);
+        break;
     }
   }
+  return n;
 }
 
 template <class K, class V>
