@@ -167,6 +167,11 @@ TEST(Split, EverySeparatorSplits) {
   EXPECT_TRUE(it->sameArray(whole));  // no separator: the text itself
   ++it;
   EXPECT_TRUE(it == range.end());
+  // A common range: the pieces can be gathered with an iterator pair.
+  auto pieces = split([](char32_t c) { return c == U'/'; }, text(U"a/b/"));
+  const std::vector<ShortText> gathered(pieces.begin(), pieces.end());
+  EXPECT_EQ(gathered, (std::vector<ShortText>{text(U"a"), text(U"b"), ShortText()}));
+  static_assert(std::input_iterator<decltype(pieces.begin())>);
 }
 
 TEST(Split, ThePredicateRunsOncePerCharacterOnlyAsFarAsRead) {

@@ -62,6 +62,9 @@ class SplitView {
    public:
     using value_type = ShortText;
     using difference_type = std::ptrdiff_t;
+    using reference = const ShortText&;
+    using pointer = const ShortText*;
+    using iterator_category = std::input_iterator_tag;
     using iterator_concept = std::input_iterator_tag;
 
     iterator() = default;
@@ -71,12 +74,22 @@ class SplitView {
       advance();
       return *this;
     }
-    void operator++(int) { advance(); }
+    iterator operator++(int) {
+      iterator before = *this;
+      advance();
+      return before;
+    }
+    // Iterators compare equal when both are past the last piece (or are the
+    // same position of one walk).
+    friend bool operator==(const iterator& a, const iterator& b) noexcept {
+      if (a.done_ || b.done_) return a.done_ == b.done_;
+      return a.view_ == b.view_ && a.scan_ == b.scan_ && a.finished_ == b.finished_;
+    }
     friend bool operator==(const iterator& it, std::default_sentinel_t) noexcept { return it.done_; }
 
    private:
     friend class SplitView;
-    explicit iterator(SplitView* view) : view_(view) { advance(); }
+    explicit iterator(SplitView* view) : view_(view), done_(false) { advance(); }
 
     // Finds the next separator (or the end) from the scan position and
     // makes the piece before it.
@@ -109,14 +122,14 @@ class SplitView {
     std::size_t start_ = 0;
     std::size_t scan_ = 0;
     bool finished_ = false;
-    bool done_ = false;
+    bool done_ = true;  // a default iterator is the end
   };
 
   SplitView(Pred pred, ShortText text) : pred_(std::move(pred)), text_(std::move(text)) {}
   // Starts the walk and computes the first piece: call once, and keep the
   // view alive while its iterator is in use.
   iterator begin() { return iterator(this); }
-  std::default_sentinel_t end() const noexcept { return {}; }
+  iterator end() const noexcept { return iterator(); }
 
  private:
   Pred pred_;
