@@ -11,8 +11,8 @@
 // are read from its result type through basis::TagOf, or F is named.
 //
 // Depth: these recurse through the monad's bind and the layer's traversal,
-// several C++ frames per layer: keep structures below about 10^4 layers deep
-// with the default 8 MiB stack. The effects' own costs are the monad's.
+// several C++ frames per layer: 5,000 layers deep is safe with the default
+// 8 MiB stack. The effects' own costs are the monad's.
 
 #include <type_traits>
 #include <utility>
