@@ -80,8 +80,8 @@ template <class F, class A>
 auto pure(A&& a) {
   return Applicative<F>::pure(std::forward<A>(a));
 }
-// f over the elements of fa and fb; fb may be deferred. The tag comes from fa
-// (a Lazy or callable first operand needs liftA2In<F>).
+// f over the elements of fa and fb, either of which may be deferred; the tag
+// comes from what fa stands for. liftA2In<F> names the tag instead.
 template <class Fn, class X, class Y>
 auto liftA2(Fn&& f, X&& fa, Y&& fb) {
   return Applicative<tag_of<demanded_t<X>>>::liftA2(std::forward<Fn>(f), std::forward<X>(fa),
