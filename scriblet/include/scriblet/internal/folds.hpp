@@ -185,17 +185,22 @@ std::size_t spanEndOffset(Pred& p, const ShortText& t, std::size_t floor = 0) {
 
 // ---- Folds ------------------------------------------------------------------
 
-// The left fold of step(acc, c) over the characters from `seed`, deferred:
-// nothing runs until the result is forced, and the empty text gives the seed
-// itself. `seed` is an A or a basis::Lazy<A>. O(n) when forced.
+// The left fold of step(acc, c) over the characters from `seed`. With a
+// deferred seed (a basis::Lazy<A>) the result is deferred too: nothing runs
+// until it is forced, and the empty text gives the seed itself, unforced.
+// With a plain seed the fold runs at once and gives an A. O(n).
 template <class F, class Z>
-basis::Lazy<detail::Unlazy_t<Z>> foldl(F step, Z seed, const ShortText& t) {
+auto foldl(F step, Z seed, const ShortText& t) {
   using A = detail::Unlazy_t<Z>;
-  basis::Lazy<A> z(std::move(seed));
-  if (t.size() == 0) return z;
-  return basis::Lazy<A>::defer([step = std::move(step), z, t]() mutable -> basis::Lazy<A> {
-    return detail::foldlFrom<A>(step, z, t, 0);
-  });
+  if constexpr (detail::isLazy<std::remove_cvref_t<Z>>) {
+    basis::Lazy<A> z(std::move(seed));
+    if (t.size() == 0) return z;
+    return basis::Lazy<A>::defer([step = std::move(step), z, t]() mutable -> basis::Lazy<A> {
+      return detail::foldlFrom<A>(step, z, t, 0);
+    });
+  } else {
+    return A(detail::foldlFrom<A>(step, basis::Lazy<A>(std::move(seed)), t, 0).force());
+  }
 }
 
 // The left fold evaluated at once: the seed is forced first (also for the
@@ -227,30 +232,43 @@ char32_t foldl1_(F step, const ShortText& t) {
   return detail::foldlStrictFrom<char32_t>(step, cp2ch(first.cp), t, first.next);
 }
 
-// step(c0, step(c1, ... step(ck-1, seed))), deferred; the empty text gives
-// the seed itself. With a lazy step the walk advances only as the step forces
-// its second argument. O(characters demanded).
-template <class F, class Z>
-basis::Lazy<detail::Unlazy_t<Z>> foldr(F step, Z seed, const ShortText& t) {
-  using A = detail::Unlazy_t<Z>;
-  basis::Lazy<A> z(std::move(seed));
+namespace detail {
+// The right fold as a deferred value (see foldr).
+template <class A, class F>
+basis::Lazy<A> foldrDeferred(F step, basis::Lazy<A> z, const ShortText& t) {
   if (t.size() == 0) return z;
-  if constexpr (detail::takesLazyAt<F, 1>()) {
+  if constexpr (takesLazyAt<F, 1>()) {
     auto f = std::make_shared<F>(std::move(step));
     return basis::Lazy<A>::defer([f, z, t]() -> A {
       auto last = [f, z](std::uint32_t c) -> A { return std::invoke(*f, cp2ch(c), z); };
-      return detail::foldrLazyAt<A>(f, t, 0, last);
+      return foldrLazyAt<A>(f, t, 0, last);
     });
   } else {
     return basis::Lazy<A>::defer([step = std::move(step), z, t]() mutable -> A {
       A acc = z.force();
       for (std::size_t e = t.size(); e > 0;) {
-        const detail::Step s = detail::stepBackward(t.data(), e);
+        const Step s = stepBackward(t.data(), e);
         acc = std::invoke(step, cp2ch(s.cp), std::move(acc));
         e = s.next;
       }
       return acc;
     });
+  }
+}
+}  // namespace detail
+
+// step(c0, step(c1, ... step(ck-1, seed))). With a lazy step the walk
+// advances only as the step forces its second argument. With a deferred seed
+// the result is deferred (the empty text gives the seed itself, unforced);
+// with a plain seed it is computed at once. O(characters demanded).
+template <class F, class Z>
+auto foldr(F step, Z seed, const ShortText& t) {
+  using A = detail::Unlazy_t<Z>;
+  basis::Lazy<A> result = detail::foldrDeferred<A>(std::move(step), basis::Lazy<A>(std::move(seed)), t);
+  if constexpr (detail::isLazy<std::remove_cvref_t<Z>>) {
+    return result;
+  } else {
+    return A(result.force());
   }
 }
 
