@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "hashgrove/internal/bucket.hpp"
 #include "hashgrove/internal/node.hpp"
 
 namespace hashgrove::internal {
