@@ -15,6 +15,7 @@
 #include <iterator>
 #include <ranges>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -131,7 +132,9 @@ struct basis::Semigroup<hashgrove::internal::set::HashSet<T>> {
   // "stimesIdempotentMonoid: negative multiplier" for n < 0.
   template <std::integral N>
   static Set stimes(N n, const Set& s) {
-    if (n < N(0)) throw basis::ErrorCall("stimesIdempotentMonoid: negative multiplier");
+    if constexpr (std::is_signed_v<N>) {
+      if (n < N(0)) throw basis::ErrorCall("stimesIdempotentMonoid: negative multiplier");
+    }
     if (n == N(0)) return Set();
     return s;
   }
