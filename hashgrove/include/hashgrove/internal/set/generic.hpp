@@ -9,6 +9,7 @@
 // - Deep evaluation forces every element in trie order, each before its unit
 //   value.
 
+#include <concepts>
 #include <cstdint>
 #include <optional>
 #include <tuple>
@@ -40,6 +41,18 @@ const basis::generic::Constr& fromListConstr();
 const basis::ErrorCall& gunfoldError();
 
 namespace detail {
+// The result type of a cast function f at two type arguments, Unit when there
+// is no such f.
+template <class T, class... F>
+struct CastResult {
+  using type = basis::Unit;
+};
+template <class T, class F>
+  requires std::invocable<F&, std::type_identity<T>, std::type_identity<T>>
+struct CastResult<T, F> {
+  using type = std::invoke_result_t<F&, std::type_identity<T>, std::type_identity<T>>;
+};
+
 // Forces a stored unit value and nothing more.
 struct ForceUnit {
   void operator()(const basis::Lazy<basis::Unit>& u) const { u.force(); }
@@ -102,10 +115,11 @@ struct basis::Data<hashgrove::internal::set::HashSet<T>> : basis::DataDefaults<h
       return std::nullopt;
     }
   }
-  // Always nothing: a set is not a two-argument type constructor.
-  template <class Tag = void, class... Args>
-  static std::nullopt_t dataCast2(Args&&...) noexcept {
-    return std::nullopt;
+  // Always nothing: a set is not a two-argument type constructor. The empty
+  // optional has the type f's result would have (Unit without f).
+  template <class Tag = void, class... F>
+  static auto dataCast2(F&&...) noexcept {
+    return std::optional<typename hashgrove::internal::set::detail::CastResult<T, F...>::type>();
   }
 };
 
