@@ -70,7 +70,9 @@ struct Foldable<ComplexTag> : FoldableDefaults<ComplexTag> {
   template <class Fn, class Z, class A>
   static lazy_value_t<Z> foldr(Fn f, Z z, const Complex<A>& c) {
     using B = lazy_value_t<Z>;
-    auto rest = Lazy<B>::defer([f, z = toLazy(std::move(z)), im = c.imagPart]() -> B { return f(im, z); });
+    // The rest reads the imaginary part in place: like every deferred rest of
+    // a fold, it must be forced while c lives.
+    auto rest = Lazy<B>::defer([f, z = toLazy(std::move(z)), im = &c.imagPart]() -> B { return f(*im, z); });
     return f(c.realPart, rest);
   }
   template <class Fn, class Z, class A>

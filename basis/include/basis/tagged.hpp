@@ -8,6 +8,7 @@
 
 #include "basis/contravariant.hpp"
 #include "basis/distributive.hpp"
+#include "basis/foldable.hpp"
 #include "basis/functor.hpp"
 
 namespace basis {
@@ -62,6 +63,19 @@ struct Contravariant<ProxyTag> {
   template <class B, class Fn, class A>
   static Proxy<B> contramap(Fn, const Proxy<A>&) {
     return {};
+  }
+};
+
+// No elements.
+template <>
+struct Foldable<ProxyTag> : FoldableDefaults<ProxyTag> {
+  template <class Fn, class Z, class A>
+  static lazy_value_t<Z> foldr(Fn, Z z, const Proxy<A>&) {
+    return lazy_value_t<Z>(demand(z));
+  }
+  template <class Fn, class Z, class A>
+  static lazy_value_t<Z> foldl_(Fn, Z z, const Proxy<A>&) {
+    return lazy_value_t<Z>(demand(z));
   }
 };
 

@@ -1,0 +1,109 @@
+// Folding and traversing a reader: the M-structures' elements in F's order.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tandemory/monad/representable/reader.hpp"
+
+namespace {
+
+using namespace tandemory;
+using Int = std::int64_t;
+using V = std::vector<Int>;
+using Rd = ReaderT<basis::ComplexTag, basis::VectorTag, Int>;
+using RTag = ReaderTOf<basis::ComplexTag, basis::VectorTag>;
+using Fold = basis::Foldable<RTag>;
+
+Rd sample() { return Rd{basis::Complex<V>{{1, 2, 3}, {4, 5, 6, 7}}}; }
+Rd emptyReader() { return Rd{basis::Complex<V>{{}, {}}}; }
+
+TEST(ReaderFolds, VisitTheOuterStructureFirstThenEachInner) {
+  EXPECT_EQ(Fold::toList(sample()), (V{1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(Fold::length(sample()), 7);
+  EXPECT_EQ(Fold::sum(sample()), 28);
+  EXPECT_EQ(Fold::product(sample()), 5040);
+  EXPECT_EQ(Fold::maximum(sample()), 7);
+  EXPECT_EQ(Fold::minimum(sample()), 1);
+  EXPECT_EQ(Fold::foldMap([](Int x) { return std::to_string(x); }, sample()), "1234567");
+  EXPECT_EQ(Fold::foldr([](Int x, const basis::Lazy<std::string>& acc) { return std::to_string(x) + acc.force(); },
+                        std::string("."), sample()),
+            "1234567.");
+  EXPECT_EQ(Fold::foldl_([](std::string acc, Int x) { return acc + std::to_string(x); }, std::string("."), sample()),
+            ".1234567");
+  EXPECT_EQ(Fold::foldr1([](Int x, Int y) { return x - y; }, sample()), 1 - (2 - (3 - (4 - (5 - (6 - 7))))));
+  EXPECT_EQ(Fold::foldl1([](Int x, Int y) { return x - y; }, sample()), 1 - 2 - 3 - 4 - 5 - 6 - 7);
+  EXPECT_TRUE(Fold::elem(5, sample()));
+  EXPECT_FALSE(Fold::elem(9, sample()));
+  EXPECT_FALSE(Fold::null(sample()));
+}
+
+TEST(ReaderFolds, AReaderWithoutElementsIsEmptyAndItsPartialFoldsRaise) {
+  EXPECT_TRUE(Fold::null(emptyReader()));
+  EXPECT_EQ(Fold::length(emptyReader()), 0);
+  EXPECT_TRUE(Fold::toList(emptyReader()).empty());
+  EXPECT_EQ(Fold::sum(emptyReader()), 0);
+  struct Case {
+    std::function<void()> run;
+    const char* message;
+  };
+  auto same = [](Int x, Int) { return x; };
+  for (const Case& c : {Case{[&] { Fold::foldr1(same, emptyReader()); }, "foldr1: empty structure"},
+                        Case{[&] { Fold::foldl1(same, emptyReader()); }, "foldl1: empty structure"},
+                        Case{[] { Fold::maximum(emptyReader()); }, "maximum: empty structure"},
+                        Case{[] { Fold::minimum(emptyReader()); }, "minimum: empty structure"}}) {
+    try {
+      c.run();
+      ADD_FAILURE() << c.message;
+    } catch (const basis::ErrorCall& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+  }
+  using PTag = ReaderTOf<basis::ProxyTag, basis::VectorTag>;
+  ReaderT<basis::ProxyTag, basis::VectorTag, Int> noPositions{};
+  EXPECT_TRUE(basis::Foldable<PTag>::null(noPositions));
+  EXPECT_EQ(basis::Foldable<PTag>::length(noPositions), 0);
+  using OTag = ReaderTOf<basis::ComplexTag, basis::OptionalTag>;
+  ReaderT<basis::ComplexTag, basis::OptionalTag, Int> allEmpty{{std::nullopt, std::nullopt}};
+  EXPECT_TRUE(basis::Foldable<OTag>::null(allEmpty));
+}
+
+TEST(ReaderFolds, OneElementNeedsNoCombiningFunction) {
+  Rd one{basis::Complex<V>{{}, {42}}};
+  auto never = [](Int, Int) -> Int { throw std::logic_error("combined"); };
+  EXPECT_EQ(Fold::foldr1(never, one), 42);
+  EXPECT_EQ(Fold::foldl1(never, one), 42);
+}
+
+TEST(ReaderFolds, ElemPutsTheSoughtValueOnTheLeft) {
+  struct Probe {
+    Int v;
+    bool operator==(const Probe& o) const { return v == o.v * 2; }  // left operand is the sought value
+  };
+  ReaderT<basis::ComplexTag, basis::VectorTag, Probe> x{basis::Complex<std::vector<Probe>>{{{3}}, {{5}}}};
+  EXPECT_TRUE(Fold::elem(Probe{10}, x));
+  EXPECT_FALSE(Fold::elem(Probe{5}, x));
+}
+
+TEST(ReaderTraversals, RunTheEffectsInElementOrder) {
+  std::vector<Int> seen;
+  auto r = basis::Traversable<RTag>::traverse(
+      [&seen](Int x) {
+        seen.push_back(x);
+        return std::optional<Int>(x * 2);
+      },
+      sample());
+  EXPECT_EQ(seen, (V{1, 2, 3, 4, 5, 6, 7}));
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r->getReaderT, (basis::Complex<V>{{2, 4, 6}, {8, 10, 12, 14}}));
+  auto same = basis::Traversable<RTag>::traverse([](Int x) { return basis::Identity<Int>{x}; }, sample());
+  EXPECT_EQ(same.value.getReaderT, sample().getReaderT);
+  auto stopped = basis::Traversable<RTag>::traverse([](Int x) { return x == 4 ? std::nullopt : std::optional<Int>(x); },
+                                                    sample());
+  EXPECT_FALSE(stopped.has_value());
+}
+
+}  // namespace
