@@ -3,7 +3,7 @@
 // set's map to the map's own operations with the shared unit value; the
 // folds, `filter` and `toList` run the map's walks over the trie with the
 // caller's function given the element alone (the unit values are never
-// read); `fromList` and `map` insert one element at a time persistently.
+// read); `fromList` and `map` insert one element at a time.
 //
 // Every element hash is the element type's basis::hash, computed before the
 // set is looked at; what the element's `hash` or `==` throws passes through.
@@ -16,6 +16,7 @@
 #include <basis/lazy.hpp>
 #include <basis/types.hpp>
 
+#include "hashgrove/internal/bulk.hpp"
 #include "hashgrove/internal/delete.hpp"
 #include "hashgrove/internal/difference.hpp"
 #include "hashgrove/internal/filter.hpp"
@@ -52,6 +53,16 @@ using Image = basis::lazy_value_t<std::invoke_result_t<F&, const T&>>;
 template <class T>
 HashMap<T, basis::Unit> insertElement(Hash h, const T& x, const HashMap<T, basis::Unit>& m) {
   return internal::insert_<T, basis::Unit>(h, x, sharedUnit(), m);
+}
+// The same insertion into a set under construction that only the caller
+// holds, written in place into the nodes it alone owns (a shared node is
+// copied as the persistent insertion copies it). The resulting trie is the
+// one the persistent insertion gives: an equal element alone in a Leaf meets
+// the very same unit and stays, one in a bucket is replaced at its position.
+template <class T>
+void insertElementInPlace(HashMap<T, basis::Unit>& building, Hash h, const T& x) {
+  internal::detail::NoCombine none;
+  internal::detail::unsafeInsertInto<T, basis::Unit>(building, h, x, sharedUnit(), none, 0);
 }
 }  // namespace detail
 
@@ -250,20 +261,21 @@ ElementRange<T> toList(const HashSet<T>& s) {
 }
 
 // The set of the range's elements (T, or basis::Lazy<T> forced as it is
-// reached), inserted one at a time, persistently, in range order: of equal
-// elements the first stays where it sits alone in a Leaf, while in a
+// reached), inserted one at a time in range order as `insert` inserts them:
+// of equal elements the first stays where it sits alone in a Leaf, while in a
 // collision bucket each later one takes its place. The range is read once,
-// cell by cell. O(n log32 n); throws what hashing, `==` or a deferred element
-// throws.
+// cell by cell; the set under construction is written in place (no path is
+// copied), which no caller can tell from copying. O(n log32 n); throws what
+// hashing, `==` or a deferred element throws, and then nothing is returned.
 template <std::ranges::input_range R, class T = detail::RangeElement<R>>
 HashSet<T> fromList(R&& xs) {
-  HashMap<T, basis::Unit> acc;
+  HashMap<T, basis::Unit> building;
   for (auto&& cell : xs) {
     const T& x = detail::elementOf(cell);
     const Hash h = internal::hash(x);
-    acc = detail::insertElement(h, x, acc);
+    detail::insertElementInPlace(building, h, x);
   }
-  return HashSet<T>(std::move(acc));
+  return HashSet<T>(std::move(building));
 }
 
 // `fromListN`: `fromList` of the elements; the count is ignored.
@@ -272,16 +284,18 @@ auto fromListN(const N&, R&& xs) {
   return set::fromList(std::forward<R>(xs));
 }
 
-// The set of the images f(x), built during the call: f runs once per element
-// in trie order, and each image is hashed and inserted before f meets the
-// next element; equal images collapse as in `fromList`. No list of images is
-// built. O(n log32 n); throws what f, hashing or `==` throws.
+// The set of the images f(x), built during the call: a walk in trie order
+// (the eager left fold) applies f once per element, and each image is hashed
+// and inserted, as `fromList` inserts, before f meets the next element; equal
+// images collapse as in `fromList`. No list of images is built.
+// O(n log32 n); throws what f, hashing or `==` throws.
 template <class F, class T, class U = detail::Image<F, T>>
 HashSet<U> map(F f, const HashSet<T>& s) {
-  auto step = [&f](HashMap<U, basis::Unit> acc, const T& x, const basis::Lazy<basis::Unit>&) {
+  auto step = [&f](HashMap<U, basis::Unit> building, const T& x, const basis::Lazy<basis::Unit>&) {
     const U y = internal::detail::settle<U>(f(x));
     const Hash h = internal::hash(y);
-    return detail::insertElement(h, y, acc);
+    detail::insertElementInPlace(building, h, y);
+    return building;
   };
   return HashSet<U>(internal::foldlWithKey_(step, HashMap<U, basis::Unit>(), s.asMap()));
 }
