@@ -14,6 +14,7 @@
 #include "basis/generic1.hpp"
 #include "basis/lazy.hpp"
 #include "basis/types.hpp"
+#include "tandemory/internal/share.hpp"
 
 namespace tandemory {
 
@@ -41,13 +42,6 @@ namespace detail {
 struct ProbeA {
   friend bool operator==(const ProbeA&, const ProbeA&) = default;
 };
-template <class T>
-using Decay = std::remove_cvref_t<T>;
-// A value shared by every position of one result: built once per call.
-template <class T>
-std::shared_ptr<const Decay<T>> share(T&& x) {
-  return std::make_shared<const Decay<T>>(std::forward<T>(x));
-}
 // The result type of h at a position of F.
 template <class F, class H>
 using AtRep = Decay<std::invoke_result_t<H&, const Rep<F>&>>;
