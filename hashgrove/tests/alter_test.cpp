@@ -133,6 +133,14 @@ TEST(AlterF, LooksUpOnlyWhenTheAnswerOrFunctionNeedsIt) {
   EXPECT_TRUE(ptrEq(alterF(drop, key(8), f.m).value, f.m));
 }
 
+TEST(AlterF, AcceptsFunctionsOfThePlainOptionalValue) {
+  Fixture f;
+  auto inc = [](std::optional<int> v) { return std::optional<std::optional<int>>(v ? *v + 1 : 0); };
+  EXPECT_EQ(lookup(key(1), *alterF(inc, key(1), f.m))->force(), 2);
+  EXPECT_EQ(lookup(key(1), *alterFEager(inc, key(1), f.m))->force(), 2);
+  EXPECT_EQ(lookup(key(7), *alterF(inc, key(7), f.m))->force(), 0);
+}
+
 TEST(AlterF, WeirdEntryIgnoresItsProbes) {
   Fixture f;
   auto g = [](const auto&) { return basis::Identity<MaybeLazy>{MaybeLazy(6)}; };

@@ -162,8 +162,8 @@ HashMap<K, V> update(F&& f, const std::type_identity_t<K>& k, const HashMap<K, V
 }
 
 // `alterF` with the lookup done first: f receives the stored value (or
-// nothing) as a basis::Lazy of the optional, and answers a functor value F of
-// optional values; the result is that functor value mapped to maps. The
+// nothing) as a std::optional<basis::Lazy<V>>, and answers a functor value F
+// of optional values; the result is that functor value mapped to maps. The
 // functor is the answer's tag (basis::Functor). Hashes k once.
 template <class K, class V, class Fn>
 auto alterFEager(Fn&& f, const std::type_identity_t<K>& k, const HashMap<K, V>& m) {
@@ -171,20 +171,29 @@ auto alterFEager(Fn&& f, const std::type_identity_t<K>& k, const HashMap<K, V>& 
   const LookupHit<V> found = lookupRecordCollision_raw(h, k, m);
   std::optional<basis::Lazy<V>> given;
   if (found) given = *found.value;
-  const auto fa = std::forward<Fn>(f)(basis::Lazy<std::optional<basis::Lazy<V>>>(std::move(given)));
+  const auto fa = std::forward<Fn>(f)(std::move(given));
   return basis::fmap([found, h, k, m](const auto& a) { return detail::decide<K, V>(found, detail::answer<V>(a), h, k, m); },
                      fa);
 }
 
-// `alterF`: as `alterFEager`, but the lookup is a deferred value that runs
-// only when f or an answer of nothing examines it; an answer of a value is
-// stored with `insert'`, nothing with `delete'`.
+// `alterF`: as `alterFEager`, but the lookup is a deferred value
+// (basis::Lazy<std::optional<basis::Lazy<V>>>, handed to f when f takes one)
+// that runs only when f or an answer of nothing examines it; an answer of a
+// value is stored with `insert'`, nothing with `delete'`.
 template <class K, class V, class Fn>
 auto alterF(Fn&& f, const std::type_identity_t<K>& k, const HashMap<K, V>& m) {
   const Hash h = internal::hash(k);
   using Found = std::optional<basis::Lazy<V>>;
   auto mv = basis::Lazy<Found>::defer([h, k, m]() -> Found { return lookup_<K, V>(h, k, m); });
-  const auto fa = std::forward<Fn>(f)(mv);
+  // f sees the lookup deferred when it takes a basis::Lazy; a function that
+  // takes the optional value itself demands it, and gets it forced.
+  const auto fa = [&] {
+    if constexpr (std::is_invocable_v<Fn&, const basis::Lazy<Found>&>) {
+      return f(mv);
+    } else {
+      return f(mv.force());
+    }
+  }();
   return basis::fmap(
       [mv, h, k, m](const auto& a) {
         std::optional<basis::Lazy<V>> ans = detail::answer<V>(a);
