@@ -145,6 +145,9 @@ TEST(ArrayInterfaces, DeepEvaluationForcesEveryElement) {
   (void)liftRnfArray([&](int x) { seen.push_back(x); }, a);
   EXPECT_EQ(seen, (std::vector<int>{1, 2}));
   EXPECT_THROW(basis::rnf(fromList(1, std::vector<LazyInt>{boom()})), std::runtime_error);
+  std::vector<int> lifted;
+  basis::NFData1<ArrayTag>::liftRnf([&](int x) { lifted.push_back(x); }, a);
+  EXPECT_EQ(lifted, (std::vector<int>{1, 2}));
 }
 
 TEST(ArrayInterfaces, LiftBuildsFromListPrimeOfTheCountAndElements) {

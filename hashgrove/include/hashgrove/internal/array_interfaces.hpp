@@ -12,6 +12,7 @@
 
 #include <basis/expr.hpp>
 #include <basis/lift.hpp>
+#include <basis/lifted.hpp>
 #include <basis/nfdata.hpp>
 #include <basis/show.hpp>
 
@@ -31,6 +32,12 @@ template <class F, class E>
 basis::Unit rnfArray(F&& f, const Array<E>& a) {
   return liftRnfArray(std::forward<F>(f), a);
 }
+
+// The tag of the type constructor Array, for the lifted interfaces.
+struct ArrayTag {
+  template <class A>
+  using apply = Array<A>;
+};
 
 // The elements of a, forced, as a vector (for printers and lifting).
 template <class E>
@@ -57,6 +64,21 @@ template <class E>
 struct basis::NFData<hashgrove::internal::array::Array<E>> {
   static void rnf(const hashgrove::internal::array::Array<E>& a) {
     hashgrove::internal::array::rnfArray([](const E& x) { basis::NFData<E>::rnf(x); }, a);
+  }
+};
+
+template <class E>
+struct basis::TagOf<hashgrove::internal::array::Array<E>> {
+  using type = hashgrove::internal::array::ArrayTag;
+  using element = E;
+};
+
+// `liftRnf` is `liftRnfArray`.
+template <>
+struct basis::NFData1<hashgrove::internal::array::ArrayTag> {
+  template <class R, class E>
+  static void liftRnf(const R& r, const hashgrove::internal::array::Array<E>& a) {
+    hashgrove::internal::array::liftRnfArray(r, a);
   }
 };
 
