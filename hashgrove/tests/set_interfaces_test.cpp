@@ -243,10 +243,19 @@ TEST(SetMonoid, StimesIsEmptyForZeroTheSetItselfForMoreAndFailsBelowZero) {
 }
 
 TEST(SetMonoid, LongListsCombineWithoutDeepRecursionTheEarliestElementStaying) {
-  // 100000 sets, each {i, i + 1} with a tag naming the set: every element
-  // but the first and the last is in two sets, and the earlier one's object
-  // must stay.
-  constexpr std::int64_t n = 100000;
+  // A million sets holding one equal element each, told apart by tags: far
+  // deeper than any stack would take one frame per set.
+  constexpr int many = 1000000;
+  std::vector<Set> same;
+  same.reserve(many);
+  for (int i = 0; i < many; ++i) same.push_back(singleton(tagged(1, 1, i)));
+  for (const Set& u : {basis::sconcat<Set>(same), basis::mconcat<Set>(same), unions(same)}) {
+    ASSERT_EQ(size(u), 1);
+    EXPECT_EQ(storedTag(u, 1), 0);
+  }
+  // 20000 sets {i, i + 1}, tagged with their position: every element but the
+  // first and the last is in two sets, and the earlier one's object stays.
+  constexpr std::int64_t n = 20000;
   std::vector<Set> sets;
   sets.reserve(n);
   for (std::int64_t i = 0; i < n; ++i) {
