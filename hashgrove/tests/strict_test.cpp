@@ -347,6 +347,22 @@ TEST(StrictBuckets, UpdateWithAndUpdateOrSnocWithKey) {
   EXPECT_EQ(internal::strict::updateOrSnocWithKey(combine, key(4, 9), 4, internal::array::Array<L<Key, int>>()).size(), 1);
 }
 
+TEST(StrictModule, TheUnionWalksDefensiveErrorsCarryTheirTexts) {
+  try {
+    internal::strict::detail::throwUnionLeafHashCode();
+  } catch (const basis::ErrorCall& e) {
+    EXPECT_STREQ(e.what(), "leafHashCode");
+    ASSERT_EQ(e.callStack().entries.size(), 1u);
+    EXPECT_EQ(e.callStack().entries[0], (basis::CallSite{"error", "hashgrove", "Data.HashMap.Internal.Strict",
+                                                         "./Data/HashMap/Internal/Strict", 529, 22, 529, 27}));
+  }
+  try {
+    internal::strict::detail::throwUnionPatternFailure();
+  } catch (const basis::PatternMatchFail& e) {
+    EXPECT_STREQ(e.what(), "Data/HashMap/Internal/Strict:(461,5)-(525,20)|function go");
+  }
+}
+
 TEST(StrictModule, TheAlterFProbesRaiseTheirMessages) {
   struct Probe {
     std::function<void()> raise;

@@ -289,6 +289,24 @@ TEST(Union, CombiningIsDeferredUntilTheValueIsDemanded) {
   EXPECT_THROW(lookup(key(5), v)->force(), std::runtime_error);
 }
 
+// The walk's unreachable paths raise fixed errors; valid maps never get there,
+// so the raisers are checked directly.
+TEST(Union, DefensiveErrorsCarryTheirTextsAndRaisingSite) {
+  try {
+    detail::throwUnionLeafHashCode();
+  } catch (const basis::ErrorCall& e) {
+    EXPECT_STREQ(e.what(), "leafHashCode");
+    ASSERT_EQ(e.callStack().entries.size(), 1u);
+    EXPECT_EQ(e.callStack().entries[0], (basis::CallSite{"error", "hashgrove", "Data.HashMap.Internal",
+                                                         "./Data/HashMap/Internal", 1673, 22, 1673, 27}));
+  }
+  try {
+    detail::throwUnionPatternFailure();
+  } catch (const basis::PatternMatchFail& e) {
+    EXPECT_STREQ(e.what(), "Data/HashMap/Internal:(1605,5)-(1669,20)|function go");
+  }
+}
+
 // --- unionArrayBy -----------------------------------------------------------------
 
 TEST(UnionArrayBy, MergesTwoPackedArraysByBit) {
