@@ -42,3 +42,4 @@
 #include "basis/monad_classes.hpp"
 #include "basis/comonad_classes.hpp"
 #include "basis/cofree.hpp"
+#include "basis/functor_sum.hpp"

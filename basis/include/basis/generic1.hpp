@@ -49,6 +49,7 @@ struct TagOf<Par1<A>> {
 template <class F, class A>
 struct Rec1 {
   Apply<F, A> unRec1;
+  friend bool operator==(const Rec1&, const Rec1&) = default;
 };
 template <class F>
 struct Rec1Of {
@@ -64,6 +65,7 @@ struct TagOf<Rec1<F, A>> {
 template <class F, class A>
 struct M1 {
   Apply<F, A> unM1;
+  friend bool operator==(const M1&, const M1&) = default;
 };
 template <class F>
 struct M1Of {
@@ -111,6 +113,8 @@ struct GProduct {
   Lazy<Apply<G, A>> second;
   const Apply<F, A>& fst() const { return first.force(); }
   const Apply<G, A>& snd() const { return second.force(); }
+  // Both halves forced and compared.
+  friend bool operator==(const GProduct& a, const GProduct& b) { return a.fst() == b.fst() && a.snd() == b.snd(); }
 };
 template <class F, class G>
 struct GProductOf {
@@ -126,6 +130,7 @@ struct TagOf<GProduct<F, G, A>> {
 template <class F, class G, class A>
 struct GCompose {
   Apply<F, Apply<G, A>> unComp1;
+  friend bool operator==(const GCompose&, const GCompose&) = default;
 };
 template <class F, class G>
 struct GComposeOf {
@@ -148,6 +153,7 @@ class GSum {
   // for the other side.
   const Apply<F, A>& left() const { return std::get<0>(v_); }
   const Apply<G, A>& right() const { return std::get<1>(v_); }
+  friend bool operator==(const GSum&, const GSum&) = default;
 
  private:
   template <std::size_t I, class X>

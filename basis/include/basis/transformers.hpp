@@ -10,7 +10,8 @@
 //   Backwards<F, A>   an F A whose effects run in reverse (`forwards`)
 //   Reverse<F, A>     an F A folded in reverse (`getReverse`)
 //
-// Wrapping and unwrapping copy the field once and evaluate nothing.
+// Wrapping and unwrapping copy the field once and evaluate nothing. The types
+// compare with == where their fields do.
 
 #include <functional>
 #include <type_traits>
@@ -24,6 +25,7 @@ namespace basis {
 template <class M, class A>
 struct IdentityT {
   Apply<M, A> runIdentityT;
+  friend bool operator==(const IdentityT&, const IdentityT&) = default;
 };
 template <class M>
 struct IdentityTOf {
@@ -54,6 +56,7 @@ struct TagOf<ReaderT<E, M, A>> {
 template <class W, class M, class A>
 struct WriterT {
   Apply<M, std::pair<A, W>> runWriterT;
+  friend bool operator==(const WriterT&, const WriterT&) = default;
 };
 template <class W, class M>
 struct WriterTOf {
@@ -70,6 +73,7 @@ template <class E, class W, class A>
 struct EnvT {
   E env;
   Apply<W, A> lowered;
+  friend bool operator==(const EnvT&, const EnvT&) = default;
 };
 template <class E, class W>
 struct EnvTOf {
@@ -100,6 +104,7 @@ struct TagOf<TracedT<S, W, A>> {
 template <class F, class A>
 struct Backwards {
   Apply<F, A> forwards;
+  friend bool operator==(const Backwards&, const Backwards&) = default;
 };
 template <class F>
 struct BackwardsOf {
@@ -115,6 +120,7 @@ struct TagOf<Backwards<F, A>> {
 template <class F, class A>
 struct Reverse {
   Apply<F, A> getReverse;
+  friend bool operator==(const Reverse&, const Reverse&) = default;
 };
 template <class F>
 struct ReverseOf {
