@@ -89,6 +89,15 @@ TEST(Lazy, DeferredLazyResultIsForcedThrough) {
   EXPECT_EQ(outer.force(), 3);
 }
 
+TEST(Lazy, ComparesWithPlainValuesOnEitherSide) {
+  auto x = Lazy<int>::defer([] { return 3; });
+  EXPECT_EQ(x, 3);
+  EXPECT_EQ(3, x);
+  EXPECT_NE(x, 4);
+  EXPECT_EQ(x, Lazy<int>(3));
+  EXPECT_EQ(Lazy<std::string>("a"), std::string("a"));
+}
+
 TEST(Identical, FollowsCellsAndValueRepresentations) {
   Lazy<int> a(1), b(1), c(2);
   EXPECT_TRUE(basis::identical(a, b));

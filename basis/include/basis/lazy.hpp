@@ -191,6 +191,12 @@ class Lazy {
   {
     return a.force() == b.force();
   }
+  // Compares the forced value with a plain one (either side).
+  friend bool operator==(const Lazy& a, const T& b)
+    requires std::equality_comparable<T>
+  {
+    return a.force() == b;
+  }
 
  private:
   explicit Lazy(Ref<detail::LazyCell<T>> cell) : v_(std::in_place_index<1>, std::move(cell)) {}
