@@ -275,6 +275,25 @@ TEST(StrictOperations, AdjustAndInsertWithRebuildEveryNodeOnThePath) {
   EXPECT_EQ(internal::lookup(key(1), lazy::fromList(ps))->force(), 2);
 }
 
+TEST(StrictOperations, AlterFHandsTheLookupOverDeferredWhenFTakesIt) {
+  using Found = std::optional<Value>;
+  const Map m = mapOf({{key(1), 1}, {key(2), 2}});
+  bool examined = false;
+  auto ignore = [&examined](const basis::Lazy<Found>& found) {
+    examined = found.isEvaluated();
+    return basis::Identity<Found>{Value::defer([] { return 7; })};
+  };
+  const Map r = strict::alterF(ignore, key(2), m).value;
+  EXPECT_FALSE(examined);
+  EXPECT_TRUE(internal::lookup(key(2), r)->isEvaluated());
+  EXPECT_EQ(internal::lookup(key(2), r)->force(), 7);
+  // A function of the optional value itself gets the lookup's result.
+  auto bump = [](const Found& found) { return basis::Identity<Found>{Value(found->force() + 1)}; };
+  EXPECT_EQ(internal::lookup(key(1), strict::alterF(bump, key(1), m).value)->force(), 2);
+  EXPECT_EQ(internal::lookup(key(1), internal::strict::alterFEager(bump, key(1), m).value)->force(), 2);
+  EXPECT_EQ(internal::lookup(key(1), internal::strict::alterFWeird(0, 0, bump, key(1), m).value)->force(), 2);
+}
+
 TEST(StrictOperations, UnionKeepsTheKeysOfTheTable) {
   auto f = [](const Key& k, int x, int y) { return k.tag * 10000 + x * 100 + y; };
   const Map bucket = mapOf({{tagged(1, 9, 1), 10}, {tagged(3, 9, 1), 30}});

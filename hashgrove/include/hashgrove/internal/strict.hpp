@@ -362,40 +362,33 @@ HashMap<K, V> fromListWith(F f, R&& pairs) {
                          std::forward<R>(pairs));
 }
 
+namespace detail {
+// f with each optional value of its functor answer evaluated (mapped over
+// the answer, so evaluated when the answer's functor applies the mapping).
+// Takes what f takes, so that the lazy alterF hands it the lookup deferred
+// exactly when f accepts that.
+template <class V, class Fn>
+auto evaluatingAnswers(Fn& f) {
+  return [&f]<class A>(A&& given)
+    requires std::is_invocable_v<Fn&, A>
+  {
+    return basis::fmap([](const auto& a) { return evaluatedAnswer<V>(a); }, f(std::forward<A>(given)));
+  };
+}
+}  // namespace detail
+
 // `alterFEager` with each answer evaluated before it is stored: the lookup is
 // made at once; the result is f's functor value mapped to maps.
 template <class K, class V, class Fn>
 auto alterFEager(Fn&& f, const std::type_identity_t<K>& k, const HashMap<K, V>& m) {
-  const Hash h = internal::hash(k);
-  const LookupHit<V> found = lookupRecordCollision_raw(h, k, m);
-  std::optional<basis::Lazy<V>> given;
-  if (found) given = *found.value;
-  const auto fa = std::forward<Fn>(f)(basis::Lazy<std::optional<basis::Lazy<V>>>(std::move(given)));
-  return basis::fmap(
-      [found, h, k, m](const auto& a) {
-        return internal::detail::decide<K, V>(found, detail::evaluatedAnswer<V>(a), h, k, m);
-      },
-      fa);
+  return internal::alterFEager<K, V>(detail::evaluatingAnswers<V>(f), k, m);
 }
 
 // `alterF` with each answer evaluated before it is stored: the lookup is a
 // deferred value that runs only when f or an answer of nothing examines it.
 template <class K, class V, class Fn>
 auto alterF(Fn&& f, const std::type_identity_t<K>& k, const HashMap<K, V>& m) {
-  const Hash h = internal::hash(k);
-  using Found = std::optional<basis::Lazy<V>>;
-  auto mv = basis::Lazy<Found>::defer([h, k, m]() -> Found { return lookup_<K, V>(h, k, m); });
-  const auto fa = std::forward<Fn>(f)(mv);
-  return basis::fmap(
-      [mv, h, k, m](const auto& a) {
-        std::optional<basis::Lazy<V>> ans = detail::evaluatedAnswer<V>(a);
-        if (!ans) {
-          if (!mv.force()) return m;
-          return delete_<K, V>(h, k, m);
-        }
-        return insert_<K, V>(h, k, std::move(*ans), m);
-      },
-      fa);
+  return internal::alterF<K, V>(detail::evaluatingAnswers<V>(f), k, m);
 }
 
 // `alterFEager` under the entry point that takes two probe values, which it
