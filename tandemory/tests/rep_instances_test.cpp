@@ -121,6 +121,10 @@ TEST(OneValueRepresentations, ReadTheirOneValue) {
   EXPECT_EQ(index(tabulate<basis::IdentityTag>(h), basis::Unit{}), "one");
   EXPECT_EQ(index(tabulate<basis::TaggedOf<char>>(h), basis::Unit{}), "one");
   EXPECT_EQ(index(tabulate<basis::Par1Tag>(h), basis::Unit{}), "one");
+  EXPECT_EQ(index(tabulate<basis::DualTag>(h), basis::Unit{}), "one");
+  auto seven = [](basis::Unit) { return 7; };
+  EXPECT_EQ(tabulate<basis::SumTag>(seven), basis::Sum<int>{7});
+  EXPECT_EQ(index(tabulate<basis::ProductTag>(seven), basis::Unit{}), 7);
 }
 
 TEST(WrapperRepresentations, UseTheirInnerTable) {

@@ -82,6 +82,9 @@ RC_GTEST_PROP(RepresentableLaws, HoldForFunctionsIdentityAndComplex, ()) {
   checkLaws<IdentityTag>(h, o, units());
   checkLaws<basis::TaggedOf<int>>(h, o, units());
   checkLaws<basis::Par1Tag>(h, o, units());
+  checkLaws<basis::DualTag>(h, o, units());
+  checkLaws<basis::SumTag>(h, o, units());
+  checkLaws<basis::ProductTag>(h, o, units());
   checkLaws<Complex>(h, o, bools());
 }
 

@@ -43,6 +43,7 @@
 #include "basis/comonad_classes.hpp"
 #include "basis/cofree.hpp"
 #include "basis/functor_sum.hpp"
+#include "basis/monoid_functors.hpp"
 #include "basis/functor_with_index.hpp"
 #include "basis/non_empty.hpp"
 #include "basis/zip_list.hpp"

@@ -5,7 +5,8 @@
 // | functor                              | Rep                        |
 // |--------------------------------------|----------------------------|
 // | Proxy, U1                            | Void (index never returns) |
-// | Identity, Tagged, Par1               | Unit                       |
+// | Identity, Tagged, Par1, Dual, and the |                            |
+// | Sum and Product monoids              | Unit                       |
 // | functions from E                     | E                          |
 // | IdentityT m, Backwards f, Reverse f, |                            |
 // | Rec1 f, M1 f                         | Rep of the inner functor   |
@@ -27,6 +28,7 @@
 #include "basis/functor.hpp"
 #include "basis/generic1.hpp"
 #include "basis/lazy.hpp"
+#include "basis/monoid_functors.hpp"
 #include "basis/product.hpp"
 #include "basis/seq.hpp"
 #include "basis/tagged.hpp"
@@ -101,6 +103,27 @@ struct Representable<basis::TaggedOf<S>> : detail::OneValueRepresentable<basis::
   template <class A>
   static const A& index(const basis::Tagged<S, A>& w, const basis::Unit&) {
     return w.unTagged;
+  }
+};
+template <>
+struct Representable<basis::DualTag> : detail::OneValueRepresentable<basis::DualTag> {
+  template <class A>
+  static const A& index(const basis::Dual<A>& w, const basis::Unit&) {
+    return w.getDual;
+  }
+};
+template <>
+struct Representable<basis::SumTag> : detail::OneValueRepresentable<basis::SumTag> {
+  template <class A>
+  static const A& index(const basis::Sum<A>& w, const basis::Unit&) {
+    return w.value;
+  }
+};
+template <>
+struct Representable<basis::ProductTag> : detail::OneValueRepresentable<basis::ProductTag> {
+  template <class A>
+  static const A& index(const basis::Product<A>& w, const basis::Unit&) {
+    return w.value;
   }
 };
 template <>
