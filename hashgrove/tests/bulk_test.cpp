@@ -151,6 +151,18 @@ TEST(UnsafeInsert, AMapSharedBeforeTheCallIsUnchanged) {
   EXPECT_TRUE(debug::valid(other).isValid());
 }
 
+TEST(InsertOfAMovedMap, WritesInPlaceOnlyWhatNothingElseHolds) {
+  Map m = fromList(Pairs{{key(1), 1}, {key(2), 2}});
+  const void* root = m.node();
+  m = insert(key(33), 33, std::move(m));
+  EXPECT_EQ(static_cast<const void*>(m.node()), root);
+  Map kept = m;
+  Map grown = insert(key(65), 65, std::move(m));
+  EXPECT_FALSE(member(key(65), kept));
+  EXPECT_TRUE(member(key(65), grown));
+  EXPECT_TRUE(debug::valid(grown).isValid());
+}
+
 TEST(UnsafeInsertWithKey, CallsTheCombiningFunctionAtOnce) {
   Map m = fromList(Pairs{{key(1), 1}, {key(2, 7), 2}, {key(3, 7), 3}});
   std::vector<int> seen;

@@ -157,6 +157,15 @@ HashMap<K, V> unsafeInsert(const std::type_identity_t<K>& k, std::type_identity_
   return m;
 }
 
+// `insert` of a map handed over by value (moved): the same result, written in
+// place into the nodes that nothing else refers to (see the header comment),
+// so that `m = insert(k, v, std::move(m))` copies no branch on the key's
+// path. Hashes k once; O(log32 n).
+template <class K, class V>
+HashMap<K, V> insert(const std::type_identity_t<K>& k, std::type_identity_t<basis::Lazy<V>> v, HashMap<K, V>&& m) {
+  return unsafeInsert<K, V>(k, std::move(v), std::move(m));
+}
+
 // As `unsafeInsert`, with an equal key's value becoming g(k, v, stored value),
 // g called at once and its result stored as returned.
 template <class K, class V, class G>
