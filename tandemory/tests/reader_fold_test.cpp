@@ -88,6 +88,19 @@ TEST(ReaderFolds, ElemPutsTheSoughtValueOnTheLeft) {
   EXPECT_FALSE(Fold::elem(Probe{5}, x));
 }
 
+TEST(ReaderFolds, MaximumAndMinimumBreakTiesLikeMaxAndMin) {
+  struct Keyed {
+    Int key;
+    int tag;
+    bool operator<=(const Keyed& o) const { return key <= o.key; }
+  };
+  using K = std::vector<Keyed>;
+  ReaderT<basis::ComplexTag, basis::VectorTag, Keyed> x{basis::Complex<K>{{Keyed{1, 0}, Keyed{0, 1}}, {Keyed{1, 2}, Keyed{0, 3}}}};
+  using FoldK = basis::Foldable<ReaderTOf<basis::ComplexTag, basis::VectorTag>>;
+  EXPECT_EQ(FoldK::maximum(x).tag, 2);  // the later of the equal greatest
+  EXPECT_EQ(FoldK::minimum(x).tag, 1);  // the earlier of the equal least
+}
+
 TEST(ReaderTraversals, RunTheEffectsInElementOrder) {
   std::vector<Int> seen;
   auto r = basis::Traversable<RTag>::traverse(
@@ -104,6 +117,71 @@ TEST(ReaderTraversals, RunTheEffectsInElementOrder) {
   auto stopped = basis::Traversable<RTag>::traverse([](Int x) { return x == 4 ? std::nullopt : std::optional<Int>(x); },
                                                     sample());
   EXPECT_FALSE(stopped.has_value());
+}
+
+}  // namespace
+
+namespace {
+
+using namespace tandemory;
+using Int2 = std::int64_t;
+using NE = basis::NonEmpty<Int2>;
+using RN = ReaderT<basis::ComplexTag, basis::NonEmptyTag, Int2>;
+using RNTag = ReaderTOf<basis::ComplexTag, basis::NonEmptyTag>;
+using Fold1 = basis::Foldable1<RNTag>;
+
+RN nonEmptySample() { return RN{basis::Complex<NE>{NE{1, {2, 3}}, NE{4, {}}}}; }
+
+TEST(ReaderNonEmptyFolds, FollowTheElementOrder) {
+  static_assert(basis::Foldable1Tag<RNTag>);
+  EXPECT_EQ(Fold1::toNonEmpty(nonEmptySample()), (NE{1, {2, 3, 4}}));
+  EXPECT_EQ(Fold1::foldMap1([](Int2 x) { return std::to_string(x); }, nonEmptySample()), "1234");
+  EXPECT_EQ(Fold1::head(nonEmptySample()), 1);
+  EXPECT_EQ(Fold1::last(nonEmptySample()), 4);
+  EXPECT_EQ(Fold1::maximum(nonEmptySample()), 4);
+  EXPECT_EQ(Fold1::minimum(nonEmptySample()), 1);
+  EXPECT_EQ(Fold1::foldrMap1([](Int2 x) { return x; }, [](Int2 a, Int2 b) { return a - b; }, nonEmptySample()), 1 - (2 - (3 - 4)));
+  EXPECT_EQ(Fold1::foldlMap1([](Int2 x) { return x; }, [](Int2 a, Int2 b) { return a - b; }, nonEmptySample()), 1 - 2 - 3 - 4);
+  EXPECT_EQ(Fold1::foldMap1_([](Int2 x) { return std::to_string(x); }, nonEmptySample()), "1234");
+}
+
+TEST(ReaderNonEmptyFolds, OneElementIsTheStartingValue) {
+  RN one{basis::Complex<NE>{NE{7, {}}, NE{7, {}}}};
+  using R1 = ReaderT<basis::IdentityTag, basis::NonEmptyTag, Int2>;
+  R1 single{basis::Identity<NE>{NE{5, {}}}};
+  using Fold1I = basis::Foldable1<ReaderTOf<basis::IdentityTag, basis::NonEmptyTag>>;
+  EXPECT_EQ(Fold1I::foldrMap1([](Int2 x) { return x * 2; }, [](Int2, Int2) -> Int2 { throw std::logic_error("h"); }, single), 10);
+  EXPECT_EQ(Fold1I::foldlMap1([](Int2 x) { return x * 3; }, [](Int2, Int2) -> Int2 { throw std::logic_error("h"); }, single), 15);
+  EXPECT_EQ(Fold1::toNonEmpty(one).size(), 2u);
+}
+
+TEST(ReaderNonEmptyFolds, MaximumAndMinimumBreakTiesLikeMaxAndMin) {
+  struct Keyed {
+    Int2 key;
+    int tag;
+    bool operator<=(const Keyed& o) const { return key <= o.key; }
+  };
+  using RK = ReaderT<basis::IdentityTag, basis::NonEmptyTag, Keyed>;
+  RK x{basis::Identity<basis::NonEmpty<Keyed>>{{Keyed{1, 0}, {Keyed{1, 1}, Keyed{0, 2}, Keyed{0, 3}}}}};
+  using F1 = basis::Foldable1<ReaderTOf<basis::IdentityTag, basis::NonEmptyTag>>;
+  EXPECT_EQ(F1::maximum(x).tag, 1);  // the later of the equal greatest
+  EXPECT_EQ(F1::minimum(x).tag, 2);  // the earlier of the equal least
+}
+
+TEST(ReaderNonEmptyTraversals, RunTheEffectsInElementOrder) {
+  std::vector<Int2> seen;
+  auto r = basis::Traversable1<RNTag>::traverse1(
+      [&seen](Int2 x) {
+        seen.push_back(x);
+        return std::optional<Int2>(x + 1);
+      },
+      nonEmptySample());
+  EXPECT_EQ(seen, (std::vector<Int2>{1, 2, 3, 4}));
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r->getReaderT, (basis::Complex<NE>{NE{2, {3, 4}}, NE{5, {}}}));
+  auto none = basis::Traversable1<RNTag>::traverse1([](Int2 x) { return x == 3 ? std::nullopt : std::optional<Int2>(x); },
+                                                    nonEmptySample());
+  EXPECT_FALSE(none.has_value());
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // Complex<A>: a real and an imaginary part of any type, both stored evaluated
 // (the platform's `:+`). Unlike std::complex it may hold any element type, so
-// it is a functor; `toStd` and `fromStd` convert for floating-point parts.
+// it is a functor (foldable, traversable, also over at least one element);
+// `toStd` and `fromStd` convert for floating-point parts.
 
 #include <complex>
 #include <memory>
@@ -10,6 +11,7 @@
 
 #include "basis/distributive.hpp"
 #include "basis/foldable.hpp"
+#include "basis/foldable1.hpp"
 #include "basis/traversable.hpp"
 #include "basis/functor.hpp"
 
@@ -94,6 +96,30 @@ struct Traversable<ComplexTag> : TraversableDefaults<ComplexTag> {
     return Applicative<tag_of<GB>>::liftA2([](const B& re, const B& im) { return Complex<B>{re, im}; },
                                            demand((*gp)(c.realPart)),
                                            [gp, im = c.imagPart]() -> GB { return demand((*gp)(im)); });
+  }
+};
+
+// The real part combined with the imaginary part.
+template <>
+struct Foldable1<ComplexTag> : Foldable1Defaults<ComplexTag> {
+  template <class H, class A>
+  static auto foldMap1(H h, const Complex<A>& c) {
+    using M = Mapped<H, A>;
+    M re = h(c.realPart);
+    return combine(re, M(h(c.imagPart)));
+  }
+};
+
+// The real part's action, then the imaginary part's, by the effect's Apply.
+template <>
+struct Traversable1<ComplexTag> : Traversable1Defaults<ComplexTag> {
+  template <class H, class A>
+  static auto traverse1(H h, const Complex<A>& c) {
+    using GB = demanded_t<std::invoke_result_t<H&, const A&>>;
+    using B = element_of<GB>;
+    GB re = demand(h(c.realPart));
+    return Semiapplicative<tag_of<GB>>::liftF2([](const B& r, const B& i) { return Complex<B>{r, i}; }, re,
+                                               GB(demand(h(c.imagPart))));
   }
 };
 

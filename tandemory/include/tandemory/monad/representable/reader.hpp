@@ -15,8 +15,9 @@
 // environment is Rep<F>), MonadWriter (passing M's), MonadTrans (through
 // ReaderTTrans<F>); over a representable M: Distributive, Representable
 // (positions are pairs (Rep F, Rep M)), Extend and Comonad (positions shift by
-// the two Semigroups / Monoids); Foldable and Traversable (the elements of the
-// M-structures, in F's order, each in M's order).
+// the two Semigroups / Monoids); Foldable, Traversable, and over non-empty F
+// and M Foldable1 and Traversable1 (the elements of the M-structures, in F's
+// order, each in M's order).
 //
 // Costs: every operation is one tabulate or one mapping over F; a position's
 // computation is built when F builds that position (at once for a functor
@@ -29,6 +30,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <utility>
 
@@ -37,6 +39,7 @@
 #include "basis/distributive.hpp"
 #include "basis/extend.hpp"
 #include "basis/foldable.hpp"
+#include "basis/foldable1.hpp"
 #include "basis/functor.hpp"
 #include "basis/monad.hpp"
 #include "basis/monad_classes.hpp"
@@ -479,6 +482,51 @@ struct Foldable<tandemory::ReaderTOf<F, M>> : FoldableDefaults<tandemory::Reader
     using R = lazy_value_t<Z>;
     return Foldable<F>::foldr_([&f](const auto& mb, R acc) { return Foldable<M>::foldr_(f, std::move(acc), forced(mb)); },
                                R(demand(z)), x.getReaderT);
+  }
+  // The greatest element, strictly from the left; of equal ones the later
+  // (max acc b is b when acc <= b). Throws basis::ErrorCall "maximum: empty
+  // structure" for a reader without elements.
+  template <class B>
+  static B maximum(const tandemory::ReaderT<F, M, B>& x) {
+    auto r = foldl_([](std::optional<B> acc, const auto& b) { return std::optional<B>(!acc || *acc <= forced(b) ? B(forced(b)) : *acc); },
+                    std::optional<B>(), x);
+    if (!r) throw ErrorCall("maximum: empty structure");
+    return *r;
+  }
+  // The least element, strictly from the left; of equal ones the earlier
+  // (min acc b is acc when acc <= b). Throws basis::ErrorCall "minimum: empty
+  // structure" for a reader without elements.
+  template <class B>
+  static B minimum(const tandemory::ReaderT<F, M, B>& x) {
+    auto r = foldl_([](std::optional<B> acc, const auto& b) { return std::optional<B>(!acc || !(*acc <= forced(b)) ? B(forced(b)) : *acc); },
+                    std::optional<B>(), x);
+    if (!r) throw ErrorCall("minimum: empty structure");
+    return *r;
+  }
+};
+
+// Over non-empty F and M: F's foldMap1 of M's foldMap1; the other slots
+// derived from it.
+template <class F, class M>
+struct Foldable1<tandemory::ReaderTOf<F, M>> : Foldable1Defaults<tandemory::ReaderTOf<F, M>> {
+  template <class Fn, class B>
+  static auto foldMap1(Fn h, const tandemory::ReaderT<F, M, B>& x) {
+    auto inner = [h = std::move(h)](const auto& mb) { return Foldable1<M>::foldMap1(h, forced(mb)); };
+    return Foldable1<F>::foldMap1(inner, x.getReaderT);
+  }
+};
+
+// F's traverse1 of M's traverse1 with g, over the effect's Apply.
+template <class F, class M>
+struct Traversable1<tandemory::ReaderTOf<F, M>> : Traversable1Defaults<tandemory::ReaderTOf<F, M>> {
+  template <class Fn, class B>
+  static auto traverse1(Fn g, const tandemory::ReaderT<F, M, B>& x) {
+    using GC = demanded_t<std::invoke_result_t<Fn&, const B&>>;
+    using H = tag_of<GC>;
+    using C = element_of<GC>;
+    auto outer = Traversable1<F>::traverse1([g](const auto& mb) { return Traversable1<M>::traverse1(g, forced(mb)); },
+                                            x.getReaderT);
+    return Functor<H>::fmap([](const Apply<F, Apply<M, C>>& t) { return tandemory::ReaderT<F, M, C>{t}; }, outer);
   }
 };
 
