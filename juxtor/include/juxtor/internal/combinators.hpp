@@ -75,9 +75,9 @@ basis::List<R> leftPadded(const std::shared_ptr<Fn>& f, const basis::List<A>& xs
     if (!u) {
       return basis::Functor<basis::ListTag>::fmap([f](const B& y) { return R((*f)(std::optional<A>(), y)); }, ys);
     }
-    Lazy<R> head = Lazy<R>::defer(
+    const Lazy<R> head = Lazy<R>::defer(
         [f, x = u->first, y = v->first] { return R((*f)(std::optional<A>(x.force()), y.force())); });
-    return List<R>::cons(std::move(head), leftPadded<R>(f, u->second, v->second));
+    return List<R>::cons(head, leftPadded<R>(f, u->second, v->second));
   });
 }
 

@@ -24,6 +24,14 @@
 #include "juxtor/internal/classes.hpp"
 #include "juxtor/internal/flat.hpp"
 
+// GCC 12 reports moving a freshly deferred basis::Lazy (a std::variant) into
+// a list cell as a possibly uninitialised read; the read is of an initialised
+// handle. Silenced for these walks only.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
 namespace juxtor {
 
 namespace detail {
@@ -42,8 +50,8 @@ List<R> alignLists(const std::shared_ptr<Fn>& f, const List<A>& xs, const List<B
   if (!v) return basis::Functor<basis::ListTag>::fmap([f](const A& a) { return R((*f)(T::this_(a))); }, xs);
   auto u = xs.uncons();
   if (!u) return basis::Functor<basis::ListTag>::fmap([f](const B& b) { return R((*f)(T::that(b))); }, ys);
-  Lazy<R> head = Lazy<R>::defer([f, x = u->first, y = v->first] { return R((*f)(T::these(x.force(), y.force()))); });
-  return List<R>::cons(std::move(head), List<R>::lazy([f, xt = std::move(u->second), yt = std::move(v->second)] {
+  const Lazy<R> head = Lazy<R>::defer([f, x = u->first, y = v->first] { return R((*f)(T::these(x.force(), y.force()))); });
+  return List<R>::cons(head, List<R>::lazy([f, xt = std::move(u->second), yt = std::move(v->second)] {
                          return alignLists<R>(f, xt, yt);
                        }));
 }
@@ -57,8 +65,8 @@ List<R> zipLists(const std::shared_ptr<Fn>& f, const List<A>& xs, const List<B>&
     if (!u) return List<R>();
     auto v = ys.uncons();
     if (!v) return List<R>();
-    Lazy<R> head = Lazy<R>::defer([f, x = u->first, y = v->first] { return R((*f)(x.force(), y.force())); });
-    return List<R>::cons(std::move(head), zipLists<R>(f, u->second, v->second));
+    const Lazy<R> head = Lazy<R>::defer([f, x = u->first, y = v->first] { return R((*f)(x.force(), y.force())); });
+    return List<R>::cons(head, zipLists<R>(f, u->second, v->second));
   });
 }
 
@@ -459,3 +467,7 @@ struct Unzip<basis::TreeTag> : UnzipDefaults<basis::TreeTag> {
 };
 
 }  // namespace juxtor
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
