@@ -34,7 +34,7 @@ struct Mix {
   template <class X>
   std::int64_t operator()(const basis::Seq<X>& k) const {
     std::int64_t r = b;
-    for (const X& x : k) r = r * 3 + (*this)(x);
+    for (const X& x : k) r = (r * 3 + (*this)(x)) % 1000003;  // bounded: paths may be long
     return r;
   }
 };
