@@ -49,3 +49,5 @@
 #include "basis/non_empty.hpp"
 #include "basis/zip_list.hpp"
 #include "basis/tree.hpp"
+#include "basis/map.hpp"
+#include "basis/seq_interfaces.hpp"

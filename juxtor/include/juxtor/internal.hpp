@@ -7,6 +7,7 @@
 
 #include "juxtor/internal/classes.hpp"
 #include "juxtor/internal/combinators.hpp"
+#include "juxtor/internal/containers.hpp"
 #include "juxtor/internal/errors.hpp"
 #include "juxtor/internal/functor.hpp"
 #include "juxtor/internal/hash_map.hpp"
