@@ -1,22 +1,32 @@
-// The trie's single-key operations beside std::unordered_map: lookup of
-// present and absent keys, insertion (persistent here, in place for the
-// unordered map, which has no persistent form), construction from a list,
-// deletion of every key, and memory per entry.
+// The trie beside the mutable hash maps, side by side in one process:
+// hashgrove (lazy and strict), std::unordered_map and, when abseil is built
+// in, absl::flat_hash_map. Every benchmark is named
+//   <operation>/<map>/<keys>/<n>
+// with keys random 64-bit integers, sequential integers (0..n-1) or 16-byte
+// std::string keys, each to a 64-bit value. run_table.py turns a run into one
+// table of figures and ratios to std::unordered_map.
+//
+// The mutable maps have no persistent form: their "persistent" insert and
+// fromList are in-place insertion without reserve, their delete erases in
+// place from a copy made outside the timed region, and their union and
+// intersection copy and probe.
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <malloc.h>
 #include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include <basis/hashable.hpp>
 #include <hashgrove/lazy.hpp>
+#include <hashgrove/strict.hpp>
+
+#ifdef HASHGROVE_BENCH_WITH_ABSL
+#include <absl/container/flat_hash_map.h>
+#endif
 
 namespace {
 
@@ -29,239 +39,310 @@ std::uint64_t splitmix(std::uint64_t& s) {
   return z ^ (z >> 31);
 }
 
-template <class K>
-K makeKey(std::uint64_t r);
-template <>
-std::int64_t makeKey<std::int64_t>(std::uint64_t r) {
-  return static_cast<std::int64_t>(r);
-}
-// Short text keys of 8 to 12 characters.
-template <>
-std::string makeKey<std::string>(std::uint64_t r) {
-  char buf[24];
-  const int len = std::snprintf(buf, sizeof buf, "k%llu", static_cast<unsigned long long>(r % 100000000000ULL));
-  return std::string(buf, static_cast<std::size_t>(len));
-}
+// --- keys ------------------------------------------------------------------
 
-// n distinct keys present in the map, and n keys absent from it.
+struct Random {
+  using K = std::int64_t;
+  static constexpr const char* name = "random";
+};
+struct Sequential {
+  using K = std::int64_t;
+  static constexpr const char* name = "sequential";
+};
+struct String16 {
+  using K = std::string;
+  static constexpr const char* name = "string16";
+};
+
+// n distinct keys for the map, n distinct keys absent from it, and a second
+// key set that shares half of `present` (for union and intersection).
 template <class K>
 struct Keys {
-  std::vector<K> present, absent;
+  std::vector<K> present, absent, other;
 };
-template <class K>
-const Keys<K>& keys(std::int64_t n) {
+
+std::string text16(std::uint64_t r) {
+  char buf[17];
+  std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(r));
+  return std::string(buf, 16);
+}
+
+template <class KK>
+const Keys<typename KK::K>& keys(std::int64_t n) {
+  using K = typename KK::K;
   static std::unordered_map<std::int64_t, Keys<K>> cache;
-  auto it = cache.find(n);
-  if (it != cache.end()) return it->second;
+  if (auto it = cache.find(n); it != cache.end()) return it->second;
   Keys<K> k;
-  std::uint64_t seed = 42 + static_cast<std::uint64_t>(n);
-  std::unordered_map<K, bool, basis::StdHash<K>> seen;
-  while (static_cast<std::int64_t>(k.present.size()) < n) {
-    K key = makeKey<K>(splitmix(seed));
-    if (seen.emplace(key, true).second) k.present.push_back(key);
-  }
-  while (static_cast<std::int64_t>(k.absent.size()) < n) {
-    K key = makeKey<K>(splitmix(seed));
-    if (seen.emplace(key, false).second) k.absent.push_back(key);
+  const auto un = static_cast<std::size_t>(n);
+  if constexpr (std::is_same_v<KK, Sequential>) {
+    for (std::int64_t i = 0; i < n; ++i) k.present.push_back(i);
+    for (std::int64_t i = 0; i < n; ++i) k.absent.push_back(n + i);
+    for (std::int64_t i = 0; i < n; ++i) k.other.push_back(n / 2 + i);
+  } else {
+    // Random draws of 64 bits collide too rarely to matter; 16 hex digits
+    // of distinct draws are distinct.
+    std::uint64_t seed = 42 + static_cast<std::uint64_t>(n);
+    auto draw = [&] {
+      if constexpr (std::is_same_v<KK, Random>) {
+        return static_cast<std::int64_t>(splitmix(seed));
+      } else {
+        return text16(splitmix(seed));
+      }
+    };
+    for (std::size_t i = 0; i < un; ++i) k.present.push_back(draw());
+    for (std::size_t i = 0; i < un; ++i) k.absent.push_back(draw());
+    for (std::size_t i = 0; i < un / 2; ++i) k.other.push_back(k.present[i]);
+    while (k.other.size() < un) k.other.push_back(draw());
   }
   return cache.emplace(n, std::move(k)).first->second;
 }
 
 template <class K>
-HashMap<K, std::int64_t> trie(const std::vector<K>& ks) {
-  std::vector<std::pair<K, std::int64_t>> pairs;
-  pairs.reserve(ks.size());
-  for (std::size_t i = 0; i < ks.size(); ++i) pairs.emplace_back(ks[i], static_cast<std::int64_t>(i));
-  return hashgrove::lazy::fromList(pairs);
-}
-template <class K>
-using Unordered = std::unordered_map<K, std::int64_t, basis::StdHash<K>>;
-template <class K>
-Unordered<K> unordered(const std::vector<K>& ks) {
-  Unordered<K> m;
-  m.reserve(ks.size());
-  for (std::size_t i = 0; i < ks.size(); ++i) m.emplace(ks[i], static_cast<std::int64_t>(i));
-  return m;
+std::vector<std::pair<K, std::int64_t>> pairsOf(const std::vector<K>& ks) {
+  std::vector<std::pair<K, std::int64_t>> ps;
+  ps.reserve(ks.size());
+  for (std::size_t i = 0; i < ks.size(); ++i) ps.emplace_back(ks[i], static_cast<std::int64_t>(i));
+  return ps;
 }
 
-template <class K>
-void Hashgrove_LookupPresent(benchmark::State& state) {
-  const auto& k = keys<K>(state.range(0));
-  const auto m = trie(k.present);
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(hashgrove::lazy::lookup(k.present[i], m));
-    if (++i == k.present.size()) i = 0;
-  }
-  state.SetItemsProcessed(state.iterations());
-}
-template <class K>
-void Unordered_LookupPresent(benchmark::State& state) {
-  const auto& k = keys<K>(state.range(0));
-  const auto m = unordered(k.present);
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(m.find(k.present[i]));
-    if (++i == k.present.size()) i = 0;
-  }
-  state.SetItemsProcessed(state.iterations());
-}
-template <class K>
-void Hashgrove_LookupAbsent(benchmark::State& state) {
-  const auto& k = keys<K>(state.range(0));
-  const auto m = trie(k.present);
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(hashgrove::lazy::lookup(k.absent[i], m));
-    if (++i == k.absent.size()) i = 0;
-  }
-  state.SetItemsProcessed(state.iterations());
-}
-template <class K>
-void Unordered_LookupAbsent(benchmark::State& state) {
-  const auto& k = keys<K>(state.range(0));
-  const auto m = unordered(k.present);
-  std::size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(m.find(k.absent[i]));
-    if (++i == k.absent.size()) i = 0;
-  }
-  state.SetItemsProcessed(state.iterations());
-}
+// --- the maps --------------------------------------------------------------
 
-// Builds the whole map by persistent insertion, one key at a time.
-template <class K>
-void Hashgrove_InsertPersistent(benchmark::State& state) {
-  const auto& k = keys<K>(state.range(0));
-  for (auto _ : state) {
-    HashMap<K, std::int64_t> m;
-    for (std::size_t i = 0; i < k.present.size(); ++i) m = hashgrove::lazy::insert(k.present[i], std::int64_t(i), m);
-    benchmark::DoNotOptimize(m);
-  }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
-}
-// The same with the map moved into each insertion: nothing else holds it, so
-// the path is written in place.
-template <class K>
-void Hashgrove_InsertMoved(benchmark::State& state) {
-  const auto& k = keys<K>(state.range(0));
-  for (auto _ : state) {
-    HashMap<K, std::int64_t> m;
-    for (std::size_t i = 0; i < k.present.size(); ++i) {
-      m = hashgrove::lazy::insert(k.present[i], std::int64_t(i), std::move(m));
+// hashgrove, lazy (`strict` false) or value-strict.
+template <bool Strict>
+struct Trie {
+  static constexpr const char* name = Strict ? "hashgrove_strict" : "hashgrove_lazy";
+  template <class K>
+  using Map = HashMap<K, std::int64_t>;
+
+  template <class K>
+  static Map<K> build(const std::vector<std::pair<K, std::int64_t>>& ps) {
+    if constexpr (Strict) {
+      return hashgrove::strict::fromList(ps);
+    } else {
+      return hashgrove::lazy::fromList(ps);
     }
-    benchmark::DoNotOptimize(m);
   }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
-}
-// The mutable insert, without reserve: the nearest peer the unordered map has.
+  template <class K>
+  static void insert(Map<K>& m, const K& k, std::int64_t v) {
+    if constexpr (Strict) {
+      m = hashgrove::strict::insert(k, v, m);
+    } else {
+      m = hashgrove::lazy::insert(k, v, m);
+    }
+  }
+  template <class K>
+  static bool find(const Map<K>& m, const K& k) {
+    return hashgrove::lazy::lookup(k, m).has_value();
+  }
+  template <class K>
+  static Map<K> copyForErase(const Map<K>& m) {
+    return m;  // O(1): the deletions copy paths and share the rest
+  }
+  template <class K>
+  static void erase(Map<K>& m, const K& k) {
+    m = hashgrove::lazy::delete_(k, m);
+  }
+  template <class K>
+  static std::int64_t sum(const Map<K>& m) {
+    std::int64_t s = 0;
+    for (const auto& [k, v] : m) s += v.force();
+    return s;
+  }
+  template <class K>
+  static Map<K> unite(const Map<K>& a, const Map<K>& b) {
+    return hashgrove::lazy::union_(a, b);
+  }
+  template <class K>
+  static Map<K> intersect(const Map<K>& a, const Map<K>& b) {
+    return hashgrove::lazy::intersection(a, b);
+  }
+};
+
+// A mutable map type M<K> (std::unordered_map, absl::flat_hash_map).
+template <template <class> class M, const char* const* Name>
+struct Mutable {
+  static constexpr const char* name = *Name;
+  template <class K>
+  using Map = M<K>;
+
+  template <class K>
+  static Map<K> build(const std::vector<std::pair<K, std::int64_t>>& ps) {
+    Map<K> m;  // no reserve: insertion grows the table as it goes
+    for (const auto& [k, v] : ps) m.emplace(k, v);
+    return m;
+  }
+  template <class K>
+  static void insert(Map<K>& m, const K& k, std::int64_t v) {
+    m.emplace(k, v);
+  }
+  template <class K>
+  static bool find(const Map<K>& m, const K& k) {
+    return m.find(k) != m.end();
+  }
+  template <class K>
+  static void erase(Map<K>& m, const K& k) {
+    m.erase(k);
+  }
+  template <class K>
+  static std::int64_t sum(const Map<K>& m) {
+    std::int64_t s = 0;
+    for (const auto& kv : m) s += kv.second;
+    return s;
+  }
+  template <class K>
+  static Map<K> unite(const Map<K>& a, const Map<K>& b) {
+    Map<K> r = a;
+    for (const auto& kv : b) r.emplace(kv.first, kv.second);
+    return r;
+  }
+  template <class K>
+  static Map<K> intersect(const Map<K>& a, const Map<K>& b) {
+    Map<K> r;
+    for (const auto& kv : a) {
+      if (b.find(kv.first) != b.end()) r.emplace(kv.first, kv.second);
+    }
+    return r;
+  }
+};
+
 template <class K>
-void Unordered_InsertMutable(benchmark::State& state) {
-  const auto& k = keys<K>(state.range(0));
+using StdUnordered = std::unordered_map<K, std::int64_t>;
+constexpr const char* kUnorderedName = "unordered_map";
+using Unordered = Mutable<StdUnordered, &kUnorderedName>;
+#ifdef HASHGROVE_BENCH_WITH_ABSL
+template <class K>
+using AbslFlat = absl::flat_hash_map<K, std::int64_t>;
+constexpr const char* kAbslName = "absl_flat";
+using Absl = Mutable<AbslFlat, &kAbslName>;
+#endif
+
+// --- the operations --------------------------------------------------------
+
+template <class Impl, class KK, bool Present>
+void Lookup(benchmark::State& state) {
+  const auto& k = keys<KK>(state.range(0));
+  const auto m = Impl::build(pairsOf(k.present));
+  const auto& probe = Present ? k.present : k.absent;
+  std::size_t i = 0;
   for (auto _ : state) {
-    Unordered<K> m;
-    for (std::size_t i = 0; i < k.present.size(); ++i) m.emplace(k.present[i], std::int64_t(i));
+    benchmark::DoNotOptimize(Impl::find(m, probe[i]));
+    if (++i == probe.size()) i = 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+// The whole map built by insertion one key at a time (persistent for the
+// trie: every intermediate map stays valid).
+template <class Impl, class KK>
+void Insert(benchmark::State& state) {
+  const auto& k = keys<KK>(state.range(0));
+  for (auto _ : state) {
+    typename Impl::template Map<typename KK::K> m;
+    for (std::size_t i = 0; i < k.present.size(); ++i) Impl::insert(m, k.present[i], std::int64_t(i));
     benchmark::DoNotOptimize(m);
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-template <class K>
-void Hashgrove_FromList(benchmark::State& state) {
-  const auto& k = keys<K>(state.range(0));
-  std::vector<std::pair<K, std::int64_t>> pairs;
-  for (std::size_t i = 0; i < k.present.size(); ++i) pairs.emplace_back(k.present[i], std::int64_t(i));
-  for (auto _ : state) benchmark::DoNotOptimize(hashgrove::lazy::fromList(pairs));
-  state.SetItemsProcessed(state.iterations() * state.range(0));
-}
-template <class K>
-void Unordered_ReserveInsert(benchmark::State& state) {
-  const auto& k = keys<K>(state.range(0));
-  for (auto _ : state) benchmark::DoNotOptimize(unordered(k.present));
+template <class Impl, class KK>
+void FromList(benchmark::State& state) {
+  const auto ps = pairsOf(keys<KK>(state.range(0)).present);
+  for (auto _ : state) benchmark::DoNotOptimize(Impl::build(ps));
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-// Deletes every key one by one (persistently) from a full map.
-template <class K>
-void Hashgrove_DeleteAll(benchmark::State& state) {
-  const auto& k = keys<K>(state.range(0));
-  const auto full = trie(k.present);
-  for (auto _ : state) {
-    auto m = full;
-    for (const K& key : k.present) m = hashgrove::lazy::delete_(key, m);
-    benchmark::DoNotOptimize(m);
-  }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
-}
-template <class K>
-void Unordered_EraseAll(benchmark::State& state) {
-  const auto& k = keys<K>(state.range(0));
-  const auto full = unordered(k.present);
+// Every key deleted one by one from a full map.
+template <class Impl, class KK>
+void Delete(benchmark::State& state) {
+  const auto& k = keys<KK>(state.range(0));
+  const auto full = Impl::build(pairsOf(k.present));
   for (auto _ : state) {
     state.PauseTiming();
     auto m = full;
     state.ResumeTiming();
-    for (const K& key : k.present) m.erase(key);
+    for (const auto& key : k.present) Impl::erase(m, key);
     benchmark::DoNotOptimize(m);
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-// Resident memory now, in bytes.
-std::int64_t residentBytes() {
-  std::ifstream statm("/proc/self/statm");
-  std::int64_t pages = 0, resident = 0;
-  statm >> pages >> resident;
-  return resident * 4096;
+template <class Impl, class KK>
+void Iterate(benchmark::State& state) {
+  const auto m = Impl::build(pairsOf(keys<KK>(state.range(0)).present));
+  for (auto _ : state) benchmark::DoNotOptimize(Impl::sum(m));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
 }
+
+// Two maps of n keys sharing n/2 of them.
+template <class Impl, class KK, bool IsUnion>
+void Combine(benchmark::State& state) {
+  const auto& k = keys<KK>(state.range(0));
+  const auto a = Impl::build(pairsOf(k.present));
+  const auto b = Impl::build(pairsOf(k.other));
+  for (auto _ : state) {
+    if constexpr (IsUnion) {
+      benchmark::DoNotOptimize(Impl::unite(a, b));
+    } else {
+      benchmark::DoNotOptimize(Impl::intersect(a, b));
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 // Bytes the allocator has handed out now.
 std::int64_t allocatedBytes() {
   const struct mallinfo2 mi = mallinfo2();
   return static_cast<std::int64_t>(mi.uordblks + mi.hblkhd);
 }
-// Memory the map holds per entry (its keys and values included): bytes
-// allocated, and resident memory added (meaningful when run first, alone).
-template <class K, bool Trie>
-void MemoryPerEntry(benchmark::State& state) {
-  const auto& k = keys<K>(state.range(0));
-  const double n = double(k.present.size());
+// Heap bytes the map holds per entry, its keys and values included (a
+// string key's own buffer too), as the allocator counts them.
+template <class Impl, class KK>
+void Memory(benchmark::State& state) {
+  const auto ps = pairsOf(keys<KK>(state.range(0)).present);
   for (auto _ : state) {
-    malloc_trim(0);  // give freed pages back, so that new ones show in the resident set
-    const std::int64_t rss = residentBytes();
-    const std::int64_t heap = allocatedBytes();
-    auto record = [&](const auto& m) {
-      state.counters["bytes_per_entry"] = double(allocatedBytes() - heap) / n;
-      state.counters["rss_bytes_per_entry"] = double(residentBytes() - rss) / n;
-      benchmark::DoNotOptimize(m);
-    };
-    if constexpr (Trie) {
-      record(trie(k.present));
-    } else {
-      record(unordered(k.present));
-    }
+    const std::int64_t before = allocatedBytes();
+    const auto m = Impl::build(ps);
+    state.counters["bytes_per_entry"] = double(allocatedBytes() - before) / double(ps.size());
+    benchmark::DoNotOptimize(m);
   }
 }
 
 void sizes(benchmark::internal::Benchmark* b) { b->Arg(1000)->Arg(100000)->Arg(1000000); }
 
-BENCHMARK(Hashgrove_LookupPresent<std::int64_t>)->Apply(sizes);
-BENCHMARK(Unordered_LookupPresent<std::int64_t>)->Apply(sizes);
-BENCHMARK(Hashgrove_LookupAbsent<std::int64_t>)->Apply(sizes);
-BENCHMARK(Unordered_LookupAbsent<std::int64_t>)->Apply(sizes);
-BENCHMARK(Hashgrove_LookupPresent<std::string>)->Apply(sizes);
-BENCHMARK(Unordered_LookupPresent<std::string>)->Apply(sizes);
-BENCHMARK(Hashgrove_LookupAbsent<std::string>)->Apply(sizes);
-BENCHMARK(Unordered_LookupAbsent<std::string>)->Apply(sizes);
-BENCHMARK(Hashgrove_InsertPersistent<std::int64_t>)->Apply(sizes)->Unit(benchmark::kMillisecond);
-BENCHMARK(Hashgrove_InsertMoved<std::int64_t>)->Apply(sizes)->Unit(benchmark::kMillisecond);
-BENCHMARK(Unordered_InsertMutable<std::int64_t>)->Apply(sizes)->Unit(benchmark::kMillisecond);
-BENCHMARK(Hashgrove_InsertPersistent<std::string>)->Apply(sizes)->Unit(benchmark::kMillisecond);
-BENCHMARK(Unordered_InsertMutable<std::string>)->Apply(sizes)->Unit(benchmark::kMillisecond);
-BENCHMARK(Hashgrove_FromList<std::int64_t>)->Apply(sizes)->Unit(benchmark::kMillisecond);
-BENCHMARK(Unordered_ReserveInsert<std::int64_t>)->Apply(sizes)->Unit(benchmark::kMillisecond);
-BENCHMARK(Hashgrove_DeleteAll<std::int64_t>)->Apply(sizes)->Unit(benchmark::kMillisecond);
-BENCHMARK(Unordered_EraseAll<std::int64_t>)->Apply(sizes)->Unit(benchmark::kMillisecond);
-BENCHMARK(MemoryPerEntry<std::int64_t, true>)->Arg(1000)->Arg(1000000)->Iterations(1);
-BENCHMARK(MemoryPerEntry<std::int64_t, false>)->Arg(1000)->Arg(1000000)->Iterations(1);
+template <class Impl, class KK>
+void registerAll() {
+  const std::string tail = std::string("/") + Impl::name + "/" + KK::name;
+  auto reg = [&](const char* op, void (*fn)(benchmark::State&), bool perOpTimes) {
+    auto* b = benchmark::RegisterBenchmark((op + tail).c_str(), fn)->Apply(sizes);
+    if (!perOpTimes) b->Unit(benchmark::kMillisecond);
+    return b;
+  };
+  reg("LookupPresent", Lookup<Impl, KK, true>, true);
+  reg("LookupAbsent", Lookup<Impl, KK, false>, true);
+  reg("Insert", Insert<Impl, KK>, false);
+  reg("FromList", FromList<Impl, KK>, false);
+  reg("Delete", Delete<Impl, KK>, false);
+  reg("Iterate", Iterate<Impl, KK>, false);
+  reg("Union", Combine<Impl, KK, true>, false);
+  reg("Intersection", Combine<Impl, KK, false>, false);
+  reg("Memory", Memory<Impl, KK>, false)->Iterations(1);
+}
+
+template <class Impl>
+void registerKeys() {
+  registerAll<Impl, Random>();
+  registerAll<Impl, Sequential>();
+  registerAll<Impl, String16>();
+}
+
+const int registered = [] {
+  registerKeys<Trie<false>>();
+  registerKeys<Trie<true>>();
+  registerKeys<Unordered>();
+#ifdef HASHGROVE_BENCH_WITH_ABSL
+  registerKeys<Absl>();
+#endif
+  return 0;
+}();
 
 }  // namespace
