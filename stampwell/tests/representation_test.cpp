@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <tuple>
 
 #include "generators.hpp"
@@ -129,6 +130,30 @@ TEST(UnpackedUUIDComparison, FieldsAreForcedInOrderFirstRecordFirst) {
   b.time_mid = basis::Lazy<std::uint16_t>::defer([&] { trace += 'd'; return std::uint16_t{2}; });
   EXPECT_TRUE(a < b);
   EXPECT_EQ(trace, "abcd");
+}
+
+TEST(UnpackedUUIDComparison, MaxAndMinForceTheFirstArgumentsFieldFirst) {
+  // Both records raise on their first field; the first argument's error is
+  // the one that surfaces.
+  auto raising = [](char which) {
+    UnpackedUUID r = stampwell::unpack(kCounting);
+    r.time_low = basis::Lazy<std::uint32_t>::defer([which]() -> std::uint32_t {
+      throw std::runtime_error(std::string(1, which));
+    });
+    return r;
+  };
+  const UnpackedUUID x = raising('x');
+  const UnpackedUUID y = raising('y');
+  using Pick = const UnpackedUUID& (*)(const UnpackedUUID&, const UnpackedUUID&);
+  const Pick picks[] = {&stampwell::max, &stampwell::min};
+  for (Pick op : picks) {
+    try {
+      (void)op(x, y);
+      FAIL() << "no field was forced";
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), "x");
+    }
+  }
 }
 
 TEST(UnpackedUUIDConstruction, StoresDeferredFieldsUnevaluated) {

@@ -180,13 +180,15 @@ inline bool operator==(const UnpackedUUID& a, const UnpackedUUID& b) {
 inline std::strong_ordering operator<=>(const UnpackedUUID& a, const UnpackedUUID& b) {
   return detail::compareFields(a, b);
 }
-// x when y < x, otherwise y (so y when they are equal).
+// y when x <= y, otherwise x (so y when they are equal). Compares as `<=>`
+// does, x's field before y's at each step, and throws what that throws.
 inline const UnpackedUUID& max(const UnpackedUUID& x, const UnpackedUUID& y) {
-  return y < x ? x : y;
+  return x <= y ? y : x;
 }
-// y when y < x, otherwise x (so x when they are equal).
+// x when x <= y, otherwise y (so x when they are equal). Compares and throws
+// as `max` does.
 inline const UnpackedUUID& min(const UnpackedUUID& x, const UnpackedUUID& y) {
-  return y < x ? y : x;
+  return x <= y ? x : y;
 }
 
 // The fields of u, all already evaluated. O(1), no allocation.
