@@ -36,15 +36,15 @@ std::int64_t length(const ShortText& t) noexcept {
   return static_cast<std::int64_t>(hs_scriblet_length(t.data(), t.size()));
 }
 
-ShortText fromLitAsciiAddr_raw(const char* literal) {
-  const std::size_t n = std::strlen(literal);
+ShortText fromLitAsciiAddr_raw(const void* literal) {
+  const std::size_t n = std::strlen(static_cast<const char*>(literal));
   if (n > static_cast<std::size_t>(std::numeric_limits<std::int64_t>::max())) {
     detail::raise(detail::ErrorSite::FromLitAsciiAddr);
   }
   return detail::copyBytes(literal, n);
 }
 
-ShortText fromLitMUtf8Addr_raw(const char* literal) {
+ShortText fromLitMUtf8Addr_raw(const void* literal) {
   const std::int64_t r = hs_scriblet_mutf8_strlen(literal);
   if (r >= 0) return detail::copyBytes(literal, static_cast<std::size_t>(r));
   TextBuilder out(static_cast<std::size_t>(-r));

@@ -138,7 +138,7 @@ std::int32_t hs_scriblet_is_ascii(const void* bytes, std::uint64_t n) {
 // a NUL inside a sequence (a malformed literal) ends the walk there, the
 // partial sequence counted and copied as it stands, so both routines agree on
 // the length and neither reads beyond the terminator.
-std::int64_t hs_scriblet_mutf8_strlen(const char* literal) {
+std::int64_t hs_scriblet_mutf8_strlen(const void* literal) {
   const unsigned char* s = bytesOf(literal);
   std::int64_t length = 0;
   std::int64_t pairs = 0;
@@ -161,7 +161,7 @@ std::int64_t hs_scriblet_mutf8_strlen(const char* literal) {
   return pairs - length;
 }
 
-void hs_scriblet_mutf8_trans(const char* literal, void* dst) {
+void hs_scriblet_mutf8_trans(const void* literal, void* dst) {
   const unsigned char* s = bytesOf(literal);
   unsigned char* out = static_cast<unsigned char*>(dst);
   std::size_t pos = 0;

@@ -25,6 +25,7 @@ int scriblet_c_api_failures(char* report, size_t capacity) {
   static const uint8_t text[10] = {0x61, 0xC3, 0xA9, 0xE2, 0x82, 0xAC, 0xF0, 0x9F, 0x98, 0x80};
   static const uint8_t ill[2] = {0xC0, 0x80};
   static const uint8_t truncated[1] = {0xE2};
+  static const uint8_t literal[5] = {0x61, 0xC0, 0x80, 0x62, 0x00};
   uint8_t out[8];
   int failures = 0;
   size_t used = 0;
@@ -50,6 +51,7 @@ int scriblet_c_api_failures(char* report, size_t capacity) {
   CHECK(hs_scriblet_is_ascii(text, 1) == 1);
   CHECK(hs_scriblet_mutf8_strlen("a\xC0\x80" "b") == -3);
   CHECK(hs_scriblet_mutf8_strlen("abc") == 3);
+  CHECK(hs_scriblet_mutf8_strlen(literal) == -3);
   memset(out, 0xAA, sizeof out);
   hs_scriblet_mutf8_trans("a\xC0\x80" "b", out);
   CHECK(out[0] == 0x61 && out[1] == 0x00 && out[2] == 0x62 && out[3] == 0xAA);

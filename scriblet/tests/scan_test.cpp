@@ -181,6 +181,17 @@ TEST(ScanLiterals, ModifiedUtf8IsMeasuredAndTranscoded) {
   }
 }
 
+TEST(ScanLiterals, TakeByteBuffersAsWellAsCharacterLiterals) {
+  const std::uint8_t literal[] = {0x61, 0xC0, 0x80, 0x62, 0x00};
+  EXPECT_EQ(hs_scriblet_mutf8_strlen(literal), -3);
+  std::uint8_t out[3] = {};
+  hs_scriblet_mutf8_trans(literal, out);
+  EXPECT_EQ(Bytes(out, out + 3), (Bytes{0x61, 0x00, 0x62}));
+  EXPECT_EQ(scriblet::testing::bytesOf(scriblet::fromLitMUtf8Addr_raw(literal)), (Bytes{0x61, 0x00, 0x62}));
+  const std::uint8_t ascii[] = {0x61, 0x62, 0x00};
+  EXPECT_EQ(scriblet::fromLitAsciiAddr_raw(ascii).bytes(), "ab");
+}
+
 // Bytes placed against an inaccessible page, so that any read past the end
 // (or, with `atStart`, before the start) faults.
 class GuardedBuffer {

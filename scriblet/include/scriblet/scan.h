@@ -5,7 +5,8 @@
  *
  * Every routine is pure and re-entrant: it reads only the bytes it is given,
  * keeps no state, allocates nothing and never fails. A buffer is a pointer
- * and a byte count n; counts, offsets and indices are unsigned 64-bit.
+ * and a byte count n; counts, offsets and indices are unsigned 64-bit. Byte
+ * pointers are untyped (const void*), so char and uint8_t buffers pass alike.
  *
  * Only hs_scriblet_is_valid_utf8, hs_scriblet_ascii_length and
  * hs_scriblet_is_ascii validate. The others expect well-formed UTF-8 and give
@@ -63,12 +64,12 @@ SCRIBLET_API int32_t hs_scriblet_is_ascii(const void* bytes, uint64_t n);
 /* For a NUL-terminated modified-UTF-8 literal (U+0000 written C0 80, lone
  * surrogates in their 3-byte form): its byte length when it is plain UTF-8,
  * else the negated length of its transcoding. O(length). */
-SCRIBLET_API int64_t hs_scriblet_mutf8_strlen(const char* literal);
+SCRIBLET_API int64_t hs_scriblet_mutf8_strlen(const void* literal);
 
 /* Writes the transcoding of a modified-UTF-8 literal to dst: each C0 80
  * becomes 00, each encoded surrogate EF BF BD. dst needs room for the length
  * hs_scriblet_mutf8_strlen reports; no terminator is written. */
-SCRIBLET_API void hs_scriblet_mutf8_trans(const char* literal, void* dst);
+SCRIBLET_API void hs_scriblet_mutf8_trans(const void* literal, void* dst);
 
 #ifdef __cplusplus
 }

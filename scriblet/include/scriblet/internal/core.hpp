@@ -55,13 +55,14 @@ inline std::int64_t toLength(const ShortText& t) noexcept {
   return static_cast<std::int64_t>(t.size());
 }
 
-// A text holding the bytes of a NUL-terminated literal, taken as they stand
-// (the caller guarantees UTF-8). O(n). Throws basis::ErrorCall
-// "fromLitAsciiAddr#" for a length that does not fit a signed 64-bit count.
-SCRIBLET_API ShortText fromLitAsciiAddr_raw(const char* literal);
-// A text from a NUL-terminated modified-UTF-8 literal: C0 80 becomes U+0000,
-// an encoded surrogate becomes U+FFFD. O(n).
-SCRIBLET_API ShortText fromLitMUtf8Addr_raw(const char* literal);
+// A text holding the bytes of a NUL-terminated literal at `literal` (char or
+// uint8_t), taken as they stand (the caller guarantees UTF-8). O(n). Throws
+// basis::ErrorCall "fromLitAsciiAddr#" for a length that does not fit a
+// signed 64-bit count.
+SCRIBLET_API ShortText fromLitAsciiAddr_raw(const void* literal);
+// A text from a NUL-terminated modified-UTF-8 literal at `literal`: C0 80
+// becomes U+0000, an encoded surrogate becomes U+FFFD. O(n).
+SCRIBLET_API ShortText fromLitMUtf8Addr_raw(const void* literal);
 
 // ---- Code points and strings ----------------------------------------------
 
