@@ -3,9 +3,11 @@
 
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <ranges>
 #include <set>
+#include <stdexcept>
 #include <vector>
 
 #include "generators.hpp"
@@ -69,6 +71,40 @@ TEST(RandomUUID, RandomsThreadsTheGeneratorFromEachElementToTheNext) {
   EXPECT_EQ(*xs.begin(), first);
   static_assert(std::ranges::forward_range<decltype(xs)>);
   static_assert(std::ranges::view<decltype(xs)>);
+}
+
+// A generator that counts its draws in a shared counter and throws once a
+// limit is passed.
+struct Counting {
+  using result_type = std::uint64_t;
+  static constexpr result_type min() { return 0; }
+  static constexpr result_type max() { return ~0ULL; }
+  std::shared_ptr<int> draws = std::make_shared<int>(0);
+  int limit = 1000;
+  result_type operator()() {
+    if (++*draws > limit) throw std::runtime_error("generator exhausted");
+    return static_cast<result_type>(*draws);
+  }
+};
+
+TEST(RandomUUID, RandomsDrawsOnlyTheElementsReached) {
+  Counting g;
+  g.limit = 6;
+  std::vector<UUID> got;
+  for (UUID u : stampwell::randoms(g) | std::views::take(3)) got.push_back(u);
+  EXPECT_EQ(got.size(), 3u);
+  EXPECT_EQ(*g.draws, 6);
+
+  *g.draws = 0;
+  const auto xs = stampwell::randoms(g);
+  auto it = xs.begin();
+  EXPECT_EQ(*g.draws, 0);  // nothing is drawn before the first element is read
+  std::ranges::advance(it, 2);
+  EXPECT_EQ(*g.draws, 4);  // the two elements stepped over still take their draws
+  const UUID third = *it;
+  EXPECT_EQ(*it, third);   // read again: no new draw
+  EXPECT_EQ(*g.draws, 6);
+  EXPECT_THROW(*++it, std::runtime_error);
 }
 
 TEST(RandomUUID, RangeFormsTakeOnlyTheWholeRange) {

@@ -63,8 +63,11 @@ std::pair<UUID, G> randomR(std::pair<UUID, UUID> range, G g) {
 
 // The endless sequence of version-4 UUIDs drawn from g: element 0 is
 // `random(g).first`, and each next element is drawn from the generator the
-// previous one left. Each element is drawn when its iterator reaches it;
-// every `begin()` starts again from g.
+// previous one left. An element is drawn when it is first dereferenced (an
+// element stepped over unread still takes its two draws, to reach the next),
+// so walking n elements draws 2n words and no more. Every `begin()` starts
+// again from g. An iterator caches the element it stands on: dereferencing
+// one iterator object from several threads at once is a data race.
 template <Word64Generator G>
 class RandomUUIDs : public std::ranges::view_interface<RandomUUIDs<G>> {
  public:
@@ -73,14 +76,25 @@ class RandomUUIDs : public std::ranges::view_interface<RandomUUIDs<G>> {
     using value_type = UUID;
     using difference_type = std::ptrdiff_t;
     using iterator_concept = std::forward_iterator_tag;
-    using iterator_category = std::forward_iterator_tag;
+    // Elements are handed out by value, which the older iterator
+    // requirements allow only for input iterators.
+    using iterator_category = std::input_iterator_tag;
 
     iterator() = default;
-    explicit iterator(const G& g) : g_(g), current_(uniformM(g_)) {}
+    explicit iterator(const G& g) : g_(g) {}
 
-    const UUID& operator*() const noexcept { return current_; }
+    // The element here, drawn on first demand. Throws what g throws.
+    UUID operator*() const {
+      if (!drawn_) {
+        current_ = uniformM(g_);
+        drawn_ = true;
+      }
+      return current_;
+    }
+    // Steps to the next element; draws the one left only if it was never read.
     iterator& operator++() {
-      current_ = uniformM(g_);
+      if (!drawn_) (void)uniformM(g_);
+      drawn_ = false;
       ++position_;
       return *this;
     }
@@ -96,8 +110,9 @@ class RandomUUIDs : public std::ranges::view_interface<RandomUUIDs<G>> {
     friend bool operator==(const iterator&, std::unreachable_sentinel_t) noexcept { return false; }
 
    private:
-    G g_{};
-    UUID current_{};
+    mutable G g_{};
+    mutable UUID current_{};
+    mutable bool drawn_ = false;
     std::ptrdiff_t position_ = 0;
   };
 
