@@ -34,7 +34,9 @@ ShortText intersperse(char32_t c, const ShortText& t) {
   if (b == 0) return ShortText();
   const unsigned char* in = t.data();
   const std::uint64_t k = hs_scriblet_length(in, b);
-  if (k == 1) return t;
+  // k = 0 only for ill-formed bytes that are all continuation bytes; the size
+  // below would then wrap.
+  if (k <= 1) return t;
   const char32_t sep = detail::storable(c);
   const std::size_t s = encodedLength(sep);
   TextBuilder out(b + (k - 1) * s);

@@ -42,6 +42,16 @@ TEST(Intersperse, PutsTheCharacterBetweenCodePoints) {
   EXPECT_EQ(toString(intersperse(U'😀', text(U"é€"))), U"é😀€");
 }
 
+TEST(Intersperse, ContinuationBytesAloneNeverSizeTheResultByAWrappedCount) {
+  // Unchecked bytes with no lead byte count as no code point at all.
+  for (char32_t c : {U',', U'\U0001F600'}) {
+    for (const Bytes& b : {Bytes{0x80}, Bytes{0x80, 0xBF, 0x80}}) {
+      const ShortText t = text(b);
+      EXPECT_EQ(bytesOf(intersperse(c, t)), b);
+    }
+  }
+}
+
 TEST(Reverse, ReversesCodePointsKeepingTheirBytes) {
   EXPECT_EQ(bytesOf(reverse(text({0x61, 0xC3, 0xA9, 0xF0, 0x9F, 0x98, 0x80}))),
             (Bytes{0xF0, 0x9F, 0x98, 0x80, 0xC3, 0xA9, 0x61}));
