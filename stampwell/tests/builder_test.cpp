@@ -105,6 +105,18 @@ TEST(Feed, EachSourceFeedsItsBytesMostSignificantFirst) {
   EXPECT_EQ(feed(Collect<3>{}, stampwell::ThreeByte(fiveBytes)), (Bytes{0x33, 0x44, 0x55}));
 }
 
+TEST(Feed, SixtyFourBitSourcesTakeEitherSpellingOfTheType) {
+  using stampwell::feed;
+  // `unsigned long long` and `long long` literals feed as std::uint64_t and
+  // std::int64_t do, whichever of `long` and `long long` those are.
+  EXPECT_EQ(feed(feed(stampwell::buildFromBytes(5), 0x0001020304050607ULL), 0x08090a0b0c0d0e0fULL),
+            feed(feed(stampwell::buildFromBytes(5), std::uint64_t{0x0001020304050607ULL}),
+                 std::uint64_t{0x08090a0b0c0d0e0fULL}));
+  EXPECT_EQ(feed(Collect<8>{}, 0x0102030405060708UL), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(feed(Collect<4>{}, 0x1122334455LL), (Bytes{0x22, 0x33, 0x44, 0x55}));
+  EXPECT_EQ(feed(Collect<4>{}, -1L), (Bytes{0xff, 0xff, 0xff, 0xff}));
+}
+
 TEST(Feed, PartialFeedsChainInOrder) {
   using stampwell::feed;
   const auto waiting = feed(Collect<8>{}, stampwell::ThreeByte(0x010203));

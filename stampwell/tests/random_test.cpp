@@ -107,6 +107,19 @@ TEST(RandomUUID, RandomsDrawsOnlyTheElementsReached) {
   EXPECT_THROW(*++it, std::runtime_error);
 }
 
+TEST(RandomUUID, AcceptsAGeneratorOfUnsignedLongLongWords) {
+  struct LongLongWords {
+    using result_type = unsigned long long;
+    static constexpr result_type min() { return 0; }
+    static constexpr result_type max() { return ~0ULL; }
+    result_type operator()() { return ~0ULL; }
+  };
+  static_assert(stampwell::Word64Generator<LongLongWords>);
+  static_assert(!stampwell::Word64Generator<std::mt19937>);  // 32-bit words
+  LongLongWords g;
+  EXPECT_EQ(stampwell::toASCIIBytes(stampwell::uniformM(g)), "ffffffff-ffff-4fff-bfff-ffffffffffff");
+}
+
 TEST(RandomUUID, RangeFormsTakeOnlyTheWholeRange) {
   const std::mt19937_64 g(7);
   EXPECT_EQ(stampwell::randomR(stampwell::wholeRange, g).first, stampwell::random(g).first);

@@ -78,6 +78,16 @@ struct ByteSource<std::int64_t> {
   }
 };
 
+// C++ has two 64-bit integer types of each signedness (`long` and `long
+// long`); the one that is not std::uint64_t or std::int64_t feeds as that
+// one does, so a literal such as 0x0102030405060708ULL is a source too.
+template <class T>
+  requires(std::unsigned_integral<T> && sizeof(T) == 8 && !std::same_as<T, std::uint64_t>)
+struct ByteSource<T> : ByteSource<std::uint64_t> {};
+template <class T>
+  requires(std::signed_integral<T> && sizeof(T) == 8 && !std::same_as<T, std::int64_t>)
+struct ByteSource<T> : ByteSource<std::int64_t> {};
+
 namespace detail {
 
 template <class F, class Indices, class... Rest>

@@ -20,12 +20,12 @@
 
 namespace stampwell {
 
-// A generator whose every draw is a uniform 64-bit word.
+// A generator whose every draw is a uniform 64-bit word (its result type
+// an unsigned 64-bit integer, whether spelled `long` or `long long`).
 template <class G>
 concept Word64Generator =
-    std::uniform_random_bit_generator<G> &&
-    std::same_as<typename G::result_type, std::uint64_t> && G::min() == 0 &&
-    G::max() == std::numeric_limits<std::uint64_t>::max();
+    std::uniform_random_bit_generator<G> && sizeof(typename G::result_type) == 8 &&
+    G::min() == 0 && G::max() == std::numeric_limits<typename G::result_type>::max();
 
 // A version-4 UUID drawn from g, which advances by exactly two draws. O(1);
 // throws only what g throws.
