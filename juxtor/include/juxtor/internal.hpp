@@ -13,3 +13,5 @@
 #include "juxtor/internal/hash_map.hpp"
 #include "juxtor/internal/list.hpp"
 #include "juxtor/internal/simple.hpp"
+#include "juxtor/internal/stream.hpp"
+#include "juxtor/internal/vector.hpp"

@@ -22,6 +22,7 @@
 #include <basis/seq.hpp>
 #include <basis/seq_interfaces.hpp>
 #include <basis/types.hpp>
+#include <basis/vector.hpp>
 
 #include "juxtor/internal/classes.hpp"
 
@@ -162,6 +163,22 @@ struct Crosswalk<basis::SeqTag> : CrosswalkDefaults<basis::SeqTag> {
     using S = basis::Seq<B>;
     return detail::crosswalkElements<S>(
         g, t, [](const B& b) { return S::cons(b, S()); }, [](const B& b, const S& s) { return S::cons(b, s); });
+  }
+};
+
+// The list crosswalk of the elements, each list then made a vector.
+template <>
+struct Crosswalk<basis::BoxedVectorTag> : CrosswalkDefaults<basis::BoxedVectorTag> {
+  template <class Fn, class A>
+  static auto crosswalk(Fn g, const basis::Vector<A>& t) {
+    using B = detail::WalkElement<Fn, A>;
+    using S = basis::List<B>;
+    std::vector<A> elements = t.toVector();
+    auto lists = detail::crosswalkElements<S>(
+        g, elements, [](const B& b) { return S::cons(basis::Lazy<B>(b), S()); },
+        [](const B& b, const S& s) { return S::cons(basis::Lazy<B>(b), s); });
+    return basis::Functor<detail::WalkShape<Fn, A>>::fmap([](const S& s) { return basis::Vector<B>::fromList(s); },
+                                                          lists);
   }
 };
 
