@@ -117,16 +117,21 @@ TEST(RandomUUID, AcceptsAGeneratorOfUnsignedLongLongWords) {
   static_assert(stampwell::Word64Generator<LongLongWords>);
   static_assert(!stampwell::Word64Generator<std::mt19937>);  // 32-bit words
   LongLongWords g;
-  EXPECT_EQ(stampwell::toASCIIBytes(stampwell::uniformM(g)), "ffffffff-ffff-4fff-bfff-ffffffffffff");
+  EXPECT_EQ(stampwell::toASCIIBytes(stampwell::uniformM(g)),
+            "ffffffff-ffff-4fff-bfff-ffffffffffff");
 }
 
 TEST(RandomUUID, RangeFormsTakeOnlyTheWholeRange) {
   const std::mt19937_64 g(7);
-  EXPECT_EQ(stampwell::randomR(stampwell::wholeRange, g).first, stampwell::random(g).first);
-  EXPECT_EQ(*stampwell::randomRs(stampwell::wholeRange, g).begin(), stampwell::random(g).first);
-  const std::pair<UUID, UUID> narrow{UUID(0, 0), UUID(0, 10)};
   const std::pair<UUID, UUID> reversed{stampwell::wholeRange.second, stampwell::wholeRange.first};
-  for (const auto& range : {narrow, reversed}) {
+  for (const auto& whole : {stampwell::wholeRange, reversed}) {
+    EXPECT_EQ(stampwell::randomR(whole, g).first, stampwell::random(g).first);
+    EXPECT_EQ(*stampwell::randomRs(whole, g).begin(), stampwell::random(g).first);
+  }
+  const std::pair<UUID, UUID> narrow{UUID(0, 0), UUID(0, 10)};
+  const std::pair<UUID, UUID> narrowReversed{UUID(0, 10), UUID(0, 0)};
+  const std::pair<UUID, UUID> almostWhole{UUID(0, 1), UUID(~0ULL, ~0ULL)};
+  for (const auto& range : {narrow, narrowReversed, almostWhole}) {
     EXPECT_THROW((void)stampwell::randomR(range, g), basis::ErrorCall);
     EXPECT_THROW((void)stampwell::randomRs(range, g), basis::ErrorCall);
   }

@@ -45,19 +45,25 @@ std::pair<UUID, G> random(G g) {
 }
 
 // The whole UUID range, nil to ffffffff-ffff-ffff-ffff-ffffffffffff: the one
-// range the range forms accept.
+// range the range forms accept, with its bounds in either order (a range's
+// bounds name the same values whichever comes first).
 inline constexpr std::pair<UUID, UUID> wholeRange{UUID(0, 0), UUID(~0ULL, ~0ULL)};
 
 namespace detail {
 [[noreturn]] void throwRangeNotWhole();
+
+constexpr bool isWholeRange(const std::pair<UUID, UUID>& range) noexcept {
+  return range == wholeRange ||
+         (range.first == wholeRange.second && range.second == wholeRange.first);
 }
+}  // namespace detail
 
 // `random(g)` for the whole range. A random UUID is a version-4 UUID, which
 // a narrower range need not contain, so any other range is rejected: throws
-// basis::ErrorCall unless `range` is `wholeRange`.
+// basis::ErrorCall unless `range` is `wholeRange`, in either order.
 template <Word64Generator G>
 std::pair<UUID, G> randomR(std::pair<UUID, UUID> range, G g) {
-  if (range != wholeRange) detail::throwRangeNotWhole();
+  if (!detail::isWholeRange(range)) detail::throwRangeNotWhole();
   return random(std::move(g));
 }
 
@@ -137,7 +143,7 @@ RandomUUIDs<G> randoms(G g) {
 // range, as `randomR` does.
 template <Word64Generator G>
 RandomUUIDs<G> randomRs(std::pair<UUID, UUID> range, G g) {
-  if (range != wholeRange) detail::throwRangeNotWhole();
+  if (!detail::isWholeRange(range)) detail::throwRangeNotWhole();
   return randoms(std::move(g));
 }
 
