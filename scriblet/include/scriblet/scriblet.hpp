@@ -6,7 +6,8 @@
 // characters, and return the input itself when the result has its bytes, the
 // one shared empty text when the result is empty, and otherwise one fresh
 // array of exactly the result's size. This header adds the public module's
-// own operations to those of scriblet/internal.hpp.
+// own operations to those of scriblet/internal.hpp. They throw nothing of
+// their own: only std::bad_alloc and what a caller's predicate throws.
 
 #include <cstdint>
 #include <optional>
@@ -47,6 +48,7 @@ inline ShortText concat(std::initializer_list<ShortText> texts) {
 }
 
 // Code point i, or nothing for i < 0 or i at or beyond the length (`!?`).
+// O(i).
 inline std::optional<char32_t> atMaybe(const ShortText& t, std::int64_t i) noexcept {
   return indexMaybe(t, i);
 }
@@ -66,21 +68,25 @@ SCRIBLET_API ShortText takeEnd(std::int64_t n, const ShortText& t);
 SCRIBLET_API ShortText dropEnd(std::int64_t n, const ShortText& t);
 
 // The longest prefix whose characters satisfy p (t itself when all do).
+// O(n); p runs once per character up to the first that fails.
 template <class Pred>
 ShortText takeWhile(Pred p, const ShortText& t) {
   return detail::sliceRange(t, 0, detail::spanOffset(p, t));
 }
 // t without its longest prefix satisfying p (t itself when the first fails).
+// O(n).
 template <class Pred>
 ShortText dropWhile(Pred p, const ShortText& t) {
   return detail::sliceRange(t, detail::spanOffset(p, t), t.size());
 }
 // The longest suffix whose characters satisfy p (t itself when all do).
+// O(n); p runs from the last character back to the first that fails.
 template <class Pred>
 ShortText takeWhileEnd(Pred p, const ShortText& t) {
   return detail::sliceRange(t, detail::spanEndOffset(p, t), t.size());
 }
 // t without its longest suffix satisfying p (t itself when the last fails).
+// O(n).
 template <class Pred>
 ShortText dropWhileEnd(Pred p, const ShortText& t) {
   return detail::sliceRange(t, 0, detail::spanEndOffset(p, t));

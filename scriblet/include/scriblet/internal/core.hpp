@@ -70,9 +70,10 @@ SCRIBLET_API ShortText fromLitMUtf8Addr_raw(const void* literal);
 SCRIBLET_API const ShortText& replacementText();
 
 // The text of one character; a surrogate gives the shared replacement text.
+// O(1): one allocation of 1 to 4 bytes, none for a surrogate.
 SCRIBLET_API ShortText singleton(char32_t c);
 // The text of one code point, with no surrogate test (the caller guarantees c
-// is not a surrogate).
+// is not a surrogate). O(1), one allocation.
 SCRIBLET_API ShortText singleton_(char32_t c);
 // c followed by t (a surrogate stored as U+FFFD). One allocation. O(n).
 SCRIBLET_API ShortText cons(char32_t c, const ShortText& t);

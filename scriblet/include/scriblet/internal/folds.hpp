@@ -3,7 +3,7 @@
 // of a text. They walk the UTF-8 bytes directly, one code point at a time,
 // and build no list of characters. Every caller-given function runs once per
 // character it is applied to, in text order (right folds in the order their
-// results are demanded).
+// results are demanded); whatever it throws passes through unchanged.
 //
 // A step function may take its accumulator as basis::Lazy<A> (by value or
 // const reference): `foldl` then leaves accumulators the step never reads
@@ -313,6 +313,7 @@ std::pair<ShortText, ShortText> spanEnd(Pred p, const ShortText& t) {
 }
 
 // True when every character satisfies p (stops at the first that does not).
+// O(n).
 template <class Pred>
 bool all(Pred p, const ShortText& t) {
   return detail::spanOffset(p, t) >= t.size();
@@ -332,6 +333,7 @@ std::optional<char32_t> find(Pred p, const ShortText& t) {
 }
 
 // The code-point index of the first character satisfying p, or nothing.
+// O(n).
 template <class Pred>
 std::optional<std::int64_t> findIndex(Pred p, const ShortText& t) {
   const unsigned char* b = t.data();
