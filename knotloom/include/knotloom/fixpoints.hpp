@@ -92,7 +92,8 @@ class Fix {
 // so Fix<F>, complete.
 template <class F>
 struct Fix<F>::Node final : internal::Collectable {
-  explicit Node(basis::Lazy<Layer> l) : layer(std::move(l)) {}
+  template <class L>
+  explicit Node(L&& l) : layer(std::forward<L>(l)) {}
   basis::Lazy<Layer> layer;
 };
 
@@ -163,7 +164,8 @@ const typename Mu<F>::FoldFunction& unMu(const Mu<F>& m) noexcept {
 template <class F>
 Mu<F> wrapMu(basis::Apply<F, Mu<F>> layer) {
   return Mu<F>([layer = std::move(layer)](const typename Mu<F>::Algebra& alg) -> std::any {
-    return alg(basis::Functor<F>::fmap([&alg](const Mu<F>& m) { return m.unMu()(alg); }, layer));
+    // A lazy fmap may keep the function past this call: it holds its own alg.
+    return alg(basis::Functor<F>::fmap([alg](const Mu<F>& m) { return m.unMu()(alg); }, layer));
   });
 }
 
@@ -273,7 +275,7 @@ basis::Apply<F, Nu<F>> unwrapNu(const Nu<F>& n) {
   const auto& cell = internal::NuAccess::stepCell(n);
   typename Nu<F>::CarrierLayer layer = n.step()(n.seed().force());
   return basis::Functor<F>::fmap(
-      [&cell](const std::any& s) {
+      [cell](const std::any& s) {
         return internal::NuAccess::withCell<F>(cell, basis::Lazy<std::any>(s));
       },
       layer);
@@ -326,7 +328,7 @@ auto hoistFix(Nt nt, const Fix<F>& x) -> Fix<typename internal::TargetFunctor<G,
   using H = typename internal::TargetFunctor<G, F, Nt>::type;
   using Layer = typename Fix<H>::Layer;
   return Fix<H>(basis::Lazy<Layer>::defer([nt = std::move(nt), x]() -> Layer {
-    return nt(basis::Functor<F>::fmap([&nt](const Fix<F>& c) { return hoistFix<H>(nt, c); },
+    return nt(basis::Functor<F>::fmap([nt](const Fix<F>& c) { return hoistFix<H>(nt, c); },
                                       x.unFix()));
   }));
 }
@@ -339,7 +341,7 @@ auto hoistFix_(Nt nt, const Fix<F>& x) -> Fix<typename internal::TargetFunctor<G
   using H = typename internal::TargetFunctor<G, F, Nt>::type;
   using Layer = typename Fix<H>::Layer;
   return Fix<H>(basis::Lazy<Layer>::defer([nt = std::move(nt), x]() -> Layer {
-    return basis::Functor<H>::fmap([&nt](const Fix<F>& c) { return hoistFix_<H>(nt, c); },
+    return basis::Functor<H>::fmap([nt](const Fix<F>& c) { return hoistFix_<H>(nt, c); },
                                    nt(x.unFix()));
   }));
 }
@@ -350,8 +352,10 @@ template <class G = Infer, class Nt, class F>
 auto hoistMu(Nt nt, const Mu<F>& m) {
   using H = typename internal::TargetFunctor<G, F, Nt>::type;
   return Mu<H>([nt = std::move(nt), m](const typename Mu<H>::Algebra& alg) -> std::any {
+    // m's fold may keep this algebra past the call (a wrapMu layer with a
+    // lazy fmap): it holds its own nt and alg.
     return m.unMu()(typename Mu<F>::Algebra(
-        [&](const typename Mu<F>::CarrierLayer& layer) { return alg(nt(layer)); }));
+        [nt, alg](const typename Mu<F>::CarrierLayer& layer) { return alg(nt(layer)); }));
   });
 }
 

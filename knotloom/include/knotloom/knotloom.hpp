@@ -17,7 +17,9 @@
 // How deep each operation goes:
 // - freeing any Fix, Mu or Nu: any depth (no nested destructors);
 // - foldFix, refold, foldNu, and foldMu of a Mu made by unfoldMu or from a
-//   Fix, with an algebra over folded children: any depth (own stack);
+//   Fix, with an algebra over folded children: any depth (own stack) for a
+//   layer whose fmap applies its function during the call; a few C++ frames
+//   per level for one whose fmap defers it (basis::List);
 // - unfoldFix, hoistFix, hoistFix_, hoistNu, unwrapNu, the Nu-to-Fix
 //   conversion: any depth (each layer is built when read, alone);
 // - showing, comparing, hashing and deep evaluation of Fix, Mu and Nu: any

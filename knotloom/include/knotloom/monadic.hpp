@@ -28,23 +28,6 @@
 
 namespace knotloom {
 
-namespace internal {
-
-// A value shared by the deferred actions a monadic walk may leave behind (a
-// lazy monad such as functions from E runs them after the call returns).
-template <class T>
-struct Shared final : Collectable {
-  explicit Shared(T v) : value(std::move(v)) {}
-  T value;
-};
-
-template <class T>
-basis::Ref<Shared<T>> share(T value) {
-  return basis::Ref<Shared<T>>(new Shared<T>(std::move(value)));
-}
-
-}  // namespace internal
-
 // x folded with a monadic algebra (cataM): go x = mapM(go, unFix x) >>= alg.
 // Effects in post-order: a node's children's subtrees in traversal order,
 // then alg on the node. A monad that stops (optional) stops the walk.

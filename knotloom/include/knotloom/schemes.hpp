@@ -5,8 +5,11 @@
 // told apart by its parameter type:
 // - over folded children, `R alg(Apply<F, R>)`: every child is folded before
 //   its parent, in the order F's fmap visits them. The walk keeps its own
-//   stack, so any depth folds (a million-layer list is fine). It needs an
-//   eager fmap (see internal/engine.hpp).
+//   stack, so any depth folds (a million-layer list is fine). A layer whose
+//   fmap keeps its function for later (basis::List) has its children folded
+//   as alg reads them, a few C++ frames per level; alg must read them before
+//   it returns (a child read later throws std::logic_error; see
+//   internal/engine.hpp).
 // - over deferred children, `R alg(Apply<F, basis::Lazy<R>>)`: a child is
 //   folded only if the algebra forces it, so an algebra that ignores a child
 //   never visits that subtree (even an undefined or infinite one). Each
@@ -31,6 +34,7 @@
 #include <basis/lazy.hpp>
 
 #include "knotloom/fixpoints.hpp"
+#include "knotloom/internal/collect.hpp"
 #include "knotloom/internal/engine.hpp"
 #include "knotloom/internal/traits.hpp"
 
@@ -114,8 +118,11 @@ auto foldMu(Alg alg, const Mu<F>& m) {
   using Shape = internal::AlgebraShape<F, R, Alg>;
   using Result = typename Shape::result;
   using Child = std::conditional_t<Shape::lazy, basis::Lazy<Result>, Result>;
-  typename Mu<F>::Algebra carrierAlgebra = [&alg](const typename Mu<F>::CarrierLayer& layer) {
-    return std::any(alg(basis::Functor<F>::fmap(
+  // m's fold may keep the carrier algebra past this call (a wrapMu layer
+  // with a lazy fmap): it shares alg rather than pointing at it.
+  typename Mu<F>::Algebra carrierAlgebra = [shared = internal::share(std::move(alg))](
+                                               const typename Mu<F>::CarrierLayer& layer) {
+    return std::any(shared->value(basis::Functor<F>::fmap(
         [](const std::any& child) -> Child { return std::any_cast<const Result&>(child); },
         layer)));
   };

@@ -8,6 +8,8 @@
 // the first free on the thread drains that list in a loop, so the destructors
 // run one after another and the stack never holds more than two of them.
 
+#include <utility>
+
 #include <basis/ref.hpp>
 
 namespace knotloom::internal {
@@ -28,5 +30,19 @@ class Collectable : public basis::RefCounted {
  private:
   Collectable* nextDead_ = nullptr;
 };
+
+// A value shared by the functions a walk hands out, which may outlive the
+// call that made them (a lazy fmap or a lazy monad runs them later).
+template <class T>
+struct Shared final : Collectable {
+  explicit Shared(T v) : value(std::move(v)) {}
+  T value;
+};
+
+// `value` in a new counted cell. One allocation.
+template <class T>
+basis::Ref<Shared<T>> share(T value) {
+  return basis::Ref<Shared<T>>(new Shared<T>(std::move(value)));
+}
 
 }  // namespace knotloom::internal

@@ -4,18 +4,25 @@
 // refoldStrict: the algebra receives its children folded. The walk keeps its
 // own stack (frames, waiting child seeds, finished results) on the heap,
 // about 24 bytes per level for a Fix list, so its depth is bounded by memory,
-// not by the C++ stack. It reads
-// a layer's children with the layer's fmap, twice: once to collect the child
-// seeds, once to put the children's results in their places. So it needs an
-// fmap that applies its function during the call, once per child, in the
-// same order each time: every eager mapping does (basis's, and the usual
-// hand-written ones); a mapping that composes instead (functions from E) is
-// not walkable this way (the walk throws std::logic_error when it notices):
-// use an algebra over deferred children for it.
+// not by the C++ stack. It reads a layer's children with the layer's fmap,
+// twice: once to collect the child seeds, once to put the children's results
+// in their places. An eager fmap (basis's optional, vector and pair layers,
+// the usual hand-written ones) applies its function during the call, once
+// per child, in the same order each time, and is walked that way. A lazy
+// fmap (basis::List, functions from E) keeps the function for later: such a
+// child is folded when the algebra reads it, by a walk of its own (a few C++
+// frames per level of such children). A child read after its fold has
+// returned throws std::logic_error (the walk's state is gone by then; fold
+// such layers with an algebra over deferred children to keep them).
 //
 // refoldLazy: the algebra receives its children deferred (basis::Lazy), each
-// folded only when the algebra forces it. Forcing nests: a chain of forced
-// children uses a few C++ stack frames per layer.
+// folded only when the algebra forces it, at any time. Forcing nests: a
+// chain of forced children uses a few C++ stack frames per layer.
+//
+// Every function these walks hand to a layer's fmap holds what it uses by
+// value or by counted reference, or checks that its walk is still running
+// before it touches the walk's state: a lazy fmap may call it long after the
+// walk returned.
 
 #include <cstddef>
 #include <cstdint>
@@ -53,11 +60,46 @@ struct CoalgebraLayers {
 };
 
 [[noreturn]] void throwUnwalkableLayer();
+[[noreturn]] void throwChildReadLate();
+
+// The strict walks running on this thread, innermost first (an algebra may
+// run a fold of its own). A mapping function that a lazy fmap kept checks
+// that its walk is still among them before it touches the walk's state.
+struct OpenWalk {
+  const void* walk;
+  std::uint64_t id;
+  OpenWalk* outer;
+};
+extern constinit thread_local OpenWalk* openWalks;
+// A number no other walk of the process has.
+std::uint64_t newWalkId() noexcept;
+
+// Registers a walk as running for as long as it lives.
+class WalkScope {
+ public:
+  explicit WalkScope(const void* walk) noexcept : node_{walk, newWalkId(), openWalks} { openWalks = &node_; }
+  ~WalkScope() { openWalks = node_.outer; }
+  WalkScope(const WalkScope&) = delete;
+  WalkScope& operator=(const WalkScope&) = delete;
+  std::uint64_t id() const noexcept { return node_.id; }
+
+ private:
+  OpenWalk node_;
+};
+
+// True when the walk `walk` with number `id` is running on this thread.
+inline bool walkIsOpen(const void* walk, std::uint64_t id) noexcept {
+  for (const OpenWalk* w = openWalks; w != nullptr; w = w->outer) {
+    if (w->walk == walk && w->id == id) return true;
+  }
+  return false;
+}
 
 // Folds with `alg` the structure that `layers` unfolds from `root`, children
 // before parents, in the order F's fmap visits them. O(layers) time, memory
 // for the deepest path and the children waiting beside it; constant C++
-// stack. Throws what layers, fmap or alg throw.
+// stack for eager mappings. Throws what layers, fmap or alg throw, and
+// std::logic_error for a child read after the fold returned.
 template <class F, class R, class S, class Alg, class Layers>
 R refoldStrict(Alg&& alg, Layers& layers, const S& root) {
   using Got = decltype(layers(root));
@@ -75,10 +117,17 @@ R refoldStrict(Alg&& alg, Layers& layers, const S& root) {
   ChunkedStack<Frame> frames;
   ChunkedStack<S> kids;
   ChunkedStack<R> results;
+  // True while the second fmap of a layer runs: a child's result is then
+  // the next one waiting in `results`.
+  bool mapping = false;
+  std::size_t slot = 0;
+  const void* const self = &results;
+  const WalkScope scope(self);
 
   auto enter = [&](const S& seed) {
     const std::size_t begin = kids.size();
     if (begin > UINT32_MAX) throwUnwalkableLayer();
+    // A lazy fmap's result, and the function it keeps, is dropped at once.
     auto collect = [&kids](const auto& child) {
       kids.emplace_back(child);
       return basis::Unit{};
@@ -106,7 +155,7 @@ R refoldStrict(Alg&& alg, Layers& layers, const S& root) {
     }
     const std::size_t count = kids.size() - top.kidsBegin;
     const std::size_t base = results.size() - count;
-    std::size_t slot = base;
+    slot = base;
     const Layer& layer = [&]() -> const Layer& {
       if constexpr (byReference) {
         return *top.layer;
@@ -114,12 +163,23 @@ R refoldStrict(Alg&& alg, Layers& layers, const S& root) {
         return top.layer;
       }
     }();
+    // Called during the fmap (eager): the child's result waiting in
+    // `results`. Called later while this walk runs (a lazy fmap, read by
+    // alg): the child folded now, by a walk of its own. Called after the
+    // walk: the references it holds are gone, so it throws.
+    mapping = true;
     auto folded = basis::Functor<F>::fmap(
-        [&](const auto&) -> R {
+        [&, self, id = scope.id()](const auto& child) -> R {
+          if (!walkIsOpen(self, id)) throwChildReadLate();
+          if (!mapping) {
+            const S seed(child);
+            return refoldStrict<F, R>(alg, layers, seed);
+          }
           if (slot >= results.size()) throwUnwalkableLayer();
           return std::move(results[slot++]);
         },
         layer);
+    mapping = false;
     if (slot != results.size()) throwUnwalkableLayer();
     R result = alg(std::move(folded));
     results.truncate(base);
@@ -141,7 +201,7 @@ struct LazyRefold final : Collectable {
   static R run(const basis::Ref<LazyRefold>& self, const S& seed) {
     decltype(auto) layer = self->layers(seed);
     return self->alg(basis::Functor<F>::fmap(
-        [&self](const auto& child) {
+        [self](const auto& child) {
           return basis::Lazy<R>::defer([self, c = S(child)] { return run(self, c); });
         },
         layer));
@@ -168,7 +228,7 @@ struct LazyUnfold final : Collectable {
     using Layer = typename Fix<F>::Layer;
     return Fix<F>(basis::Lazy<Layer>::defer([self, seed = std::move(seed)]() -> Layer {
       return basis::Functor<F>::fmap(
-          [&self](const auto& child) { return run(self, basis::Lazy<S>(S(child))); },
+          [self](const auto& child) { return run(self, basis::Lazy<S>(S(child))); },
           unlazy(self->coalg(seed.force())));
     }));
   }
