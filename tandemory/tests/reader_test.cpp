@@ -87,6 +87,20 @@ TEST(ReaderSharing, PureLiftAndTellHoldOneComputationEverywhere) {
   EXPECT_EQ(runReaderT(told, 2).first, "log");
 }
 
+TEST(ReaderMonadIO, HoldsOneLiftedActionAtEveryPosition) {
+  using IOR = ReaderTOf<Fn, basis::IOTag>;
+  static_assert(basis::MonadTag<IOR>);
+  auto runs = std::make_shared<int>(0);
+  basis::IO<Int> io{[runs] { return Int(++*runs); }};
+  auto lifted = basis::MonadIO<IOR>::liftIO(io);
+  EXPECT_EQ(*runs, 0);  // building runs nothing
+  EXPECT_EQ(runReaderT(lifted, 1).run(), 1);
+  EXPECT_EQ(runReaderT(lifted, 2).run(), 2);
+  auto both = basis::Monad<IOR>::then(lifted, basis::MonadReader<IOR>::ask());
+  EXPECT_EQ(runReaderT(both, 9).run(), 9);
+  EXPECT_EQ(*runs, 3);
+}
+
 TEST(ReaderMonadWriter, PassesTheInnerWriterPositionByPosition) {
   using W = ReaderTOf<Fn, Log>;
   using MW = basis::MonadWriter<W>;

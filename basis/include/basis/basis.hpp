@@ -45,6 +45,7 @@
 #include "basis/functor_sum.hpp"
 #include "basis/monoid_functors.hpp"
 #include "basis/foldable1.hpp"
+#include "basis/io.hpp"
 #include "basis/functor_with_index.hpp"
 #include "basis/non_empty.hpp"
 #include "basis/zip_list.hpp"

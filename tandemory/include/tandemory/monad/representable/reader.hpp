@@ -12,8 +12,8 @@
 //
 // Interfaces (basis traits specialised for ReaderTOf<F, M>): Functor,
 // Semiapplicative (Apply), Applicative, Bind, Monad, MonadReader (the
-// environment is Rep<F>), MonadWriter (passing M's), MonadTrans (through
-// ReaderTTrans<F>); over a representable M: Distributive, Representable
+// environment is Rep<F>), MonadWriter and MonadIO (passing M's), MonadTrans
+// (through ReaderTTrans<F>); over a representable M: Distributive, Representable
 // (positions are pairs (Rep F, Rep M)), Extend and Comonad (positions shift by
 // the two Semigroups / Monoids); Foldable, Traversable, and over non-empty F
 // and M Foldable1 and Traversable1 (the elements of the M-structures, in F's
@@ -22,8 +22,8 @@
 // Costs: every operation is one tabulate or one mapping over F; a position's
 // computation is built when F builds that position (at once for a functor
 // that stores its values, at each read for function tables). pure, return,
-// lift and tell build their one M-computation once and hand it to every
-// position. Nothing here raises of its own; foldr1, foldl1, maximum and
+// lift, liftIO and tell build their one M-computation once and hand it to
+// every position. Nothing here raises of its own; foldr1, foldl1, maximum and
 // minimum of an empty reader throw basis::ErrorCall with "foldr1: empty
 // structure", "foldl1: empty structure", "maximum: empty structure" and
 // "minimum: empty structure".
@@ -41,6 +41,7 @@
 #include "basis/foldable.hpp"
 #include "basis/foldable1.hpp"
 #include "basis/functor.hpp"
+#include "basis/io.hpp"
 #include "basis/monad.hpp"
 #include "basis/monad_classes.hpp"
 #include "basis/semiapplicative.hpp"
@@ -290,6 +291,15 @@ struct MonadTrans<tandemory::ReaderTTrans<F>> {
   template <class MB>
   static tandemory::ReaderT<F, tag_of<MB>, element_of<MB>> lift(const MB& c) {
     return {tandemory::pureRep<F>(c)};
+  }
+};
+
+// One M-computation `liftIO io`, held at every position.
+template <class F, class M>
+struct MonadIO<tandemory::ReaderTOf<F, M>> {
+  template <class A>
+  static tandemory::ReaderT<F, M, A> liftIO(const IO<A>& io) {
+    return {tandemory::pureRep<F>(MonadIO<M>::liftIO(io))};
   }
 };
 
