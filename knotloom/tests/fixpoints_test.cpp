@@ -83,6 +83,25 @@ TEST(WrapFix, TheConstructorDeducesTheFunctorFromTheLayer) {
   Fix x(ListF<int, IntList>::cons(2, nil()));
   static_assert(std::is_same_v<decltype(x), IntList>);
   EXPECT_EQ(elements(x), std::vector<int>{2});
+  // So do the wrapping functions.
+  static_assert(std::is_same_v<decltype(knotloom::wrapFix(ListF<int, IntList>::nil())), IntList>);
+  static_assert(std::is_same_v<decltype(knotloom::wrapFix(std::declval<basis::Lazy<IntList::Layer>>())), IntList>);
+  static_assert(std::is_same_v<decltype(knotloom::wrapMu(ListF<int, Mu<L>>::nil())), Mu<L>>);
+  static_assert(std::is_same_v<decltype(knotloom::wrapNu(ListF<int, Nu<L>>::nil())), Nu<L>>);
+  EXPECT_EQ(elements(knotloom::wrapFix(ListF<int, IntList>::cons(3, nil()))), std::vector<int>{3});
+  EXPECT_EQ(elements(knotloom::wrapMu(ListF<int, Mu<L>>::cons(4, knotloom::unfoldMu(countDown, 0)))), std::vector<int>{4});
+  EXPECT_EQ(elements(knotloom::wrapNu(ListF<int, Nu<L>>::cons(5, knotloom::unfoldNu(countDown, 0)))), std::vector<int>{5});
+}
+
+TEST(WrapFix, NeverComputesTheLayerItWraps) {
+  const IntList undefined = knotloom::wrapFix<L>(basis::Lazy<IntList::Layer>::raise(basis::Undefined()));
+  // Unwrapping and wrapping again computes nothing and shares the layer.
+  const IntList again = knotloom::wrapFix<L>(knotloom::unwrapFix(undefined));
+  EXPECT_EQ(again.lazyLayer().cellAddress(), undefined.lazyLayer().cellAddress());
+  EXPECT_THROW((void)again.unFix(), basis::Undefined);
+  // A wrapped child is not computed either.
+  const IntList x = knotloom::wrapFix<L>(ListF<int, IntList>::cons(1, undefined));
+  EXPECT_EQ(knotloom::unFix(x).head(), 1);
 }
 
 TEST(HoistFix, BothHoistsGiveTheSameStructure) {

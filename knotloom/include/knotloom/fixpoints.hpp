@@ -101,12 +101,34 @@ template <class L>
   requires basis::HasTag<L>
 Fix(L) -> Fix<basis::tag_of<L>>;
 
-// The constructor Fix as a function: the layer seen as a Fix. The functor is
-// named: wrapFix<F>(layer), so that `wrapFix<F>` can be passed as an algebra.
-// O(1), one allocation; the layer is moved in, not copied.
+namespace internal {
+
+// L (or the value of a basis::Lazy L) is a layer of the functor its
+// basis::TagOf names, with children of type Knot of that functor.
+template <class L, template <class> class Knot>
+concept LayerOfKnot =
+    basis::HasTag<Unlazy<L>> &&
+    std::is_same_v<Unlazy<L>, basis::Apply<basis::tag_of<Unlazy<L>>, Knot<basis::tag_of<Unlazy<L>>>>>;
+
+template <class L>
+using LayerFunctor = basis::tag_of<Unlazy<L>>;
+
+}  // namespace internal
+
+// The constructor Fix as a function: the layer seen as a Fix. The layer is
+// taken as a basis::Lazy (a plain layer converts to one) and is not computed
+// here: wrapFix<F>(unwrapFix(x)) shares x's layer, deferred or not. The
+// functor is named, wrapFix<F>(layer), so that `wrapFix<F>` can be passed as
+// an algebra. O(1), one allocation; the layer is moved in, not copied.
 template <class F>
-Fix<F> wrapFix(basis::Apply<F, Fix<F>> layer) {
+Fix<F> wrapFix(basis::Lazy<basis::Apply<F, Fix<F>>> layer) {
   return Fix<F>(std::move(layer));
+}
+// wrapFix with the functor read from the layer's basis::TagOf.
+template <class L>
+  requires internal::LayerOfKnot<L, Fix>
+Fix<internal::LayerFunctor<L>> wrapFix(L layer) {
+  return wrapFix<internal::LayerFunctor<L>>(std::move(layer));
 }
 
 // The layer of x as held, not computed: unwrapFix(Fix(l)) shares l's
@@ -167,6 +189,12 @@ Mu<F> wrapMu(basis::Apply<F, Mu<F>> layer) {
     // A lazy fmap may keep the function past this call: it holds its own alg.
     return alg(basis::Functor<F>::fmap([alg](const Mu<F>& m) { return m.unMu()(alg); }, layer));
   });
+}
+// wrapMu with the functor read from the layer's basis::TagOf.
+template <class L>
+  requires(!internal::isLazy<L> && internal::LayerOfKnot<L, Mu>)
+Mu<internal::LayerFunctor<L>> wrapMu(L layer) {
+  return wrapMu<internal::LayerFunctor<L>>(std::move(layer));
 }
 
 // ---------------------------------------------------------------------------
@@ -295,6 +323,12 @@ Nu<F> wrapNu(basis::Apply<F, Nu<F>> layer) {
             l.force());
       },
       Seed(std::move(layer)));
+}
+// wrapNu with the functor read from the layer's basis::TagOf.
+template <class L>
+  requires(!internal::isLazy<L> && internal::LayerOfKnot<L, Nu>)
+Nu<internal::LayerFunctor<L>> wrapNu(L layer) {
+  return wrapNu<internal::LayerFunctor<L>>(std::move(layer));
 }
 
 // The Nu with the step `coalg` and the seed (unfoldNu): neither is called or
