@@ -130,11 +130,23 @@ using RN = ReaderT<basis::ComplexTag, basis::NonEmptyTag, Int2>;
 using RNTag = ReaderTOf<basis::ComplexTag, basis::NonEmptyTag>;
 using Fold1 = basis::Foldable1<RNTag>;
 
-RN nonEmptySample() { return RN{basis::Complex<NE>{NE{1, {2, 3}}, NE{4, {}}}}; }
+// A non-empty list of the head and the rest, whichever way NonEmpty keeps its
+// tail (a vector, or a lazy list of deferred elements).
+template <class T>
+basis::NonEmpty<T> ne(T head, std::vector<T> rest) {
+  using N = basis::NonEmpty<T>;
+  if constexpr (requires { N{head, rest}; }) {
+    return N{head, rest};
+  } else {
+    return N{basis::Lazy<T>(head), basis::List<T>::fromRange(rest)};
+  }
+}
+
+RN nonEmptySample() { return RN{basis::Complex<NE>{ne<Int2>(1, {2, 3}), ne<Int2>(4, {})}}; }
 
 TEST(ReaderNonEmptyFolds, FollowTheElementOrder) {
   static_assert(basis::Foldable1Tag<RNTag>);
-  EXPECT_EQ(Fold1::toNonEmpty(nonEmptySample()), (NE{1, {2, 3, 4}}));
+  EXPECT_EQ(Fold1::toNonEmpty(nonEmptySample()), (ne<Int2>(1, {2, 3, 4})));
   EXPECT_EQ(Fold1::foldMap1([](Int2 x) { return std::to_string(x); }, nonEmptySample()), "1234");
   EXPECT_EQ(Fold1::head(nonEmptySample()), 1);
   EXPECT_EQ(Fold1::last(nonEmptySample()), 4);
@@ -146,9 +158,9 @@ TEST(ReaderNonEmptyFolds, FollowTheElementOrder) {
 }
 
 TEST(ReaderNonEmptyFolds, OneElementIsTheStartingValue) {
-  RN one{basis::Complex<NE>{NE{7, {}}, NE{7, {}}}};
+  RN one{basis::Complex<NE>{ne<Int2>(7, {}), ne<Int2>(7, {})}};
   using R1 = ReaderT<basis::IdentityTag, basis::NonEmptyTag, Int2>;
-  R1 single{basis::Identity<NE>{NE{5, {}}}};
+  R1 single{basis::Identity<NE>{ne<Int2>(5, {})}};
   using Fold1I = basis::Foldable1<ReaderTOf<basis::IdentityTag, basis::NonEmptyTag>>;
   EXPECT_EQ(Fold1I::foldrMap1([](Int2 x) { return x * 2; }, [](Int2, Int2) -> Int2 { throw std::logic_error("h"); }, single), 10);
   EXPECT_EQ(Fold1I::foldlMap1([](Int2 x) { return x * 3; }, [](Int2, Int2) -> Int2 { throw std::logic_error("h"); }, single), 15);
@@ -162,7 +174,7 @@ TEST(ReaderNonEmptyFolds, MaximumAndMinimumBreakTiesLikeMaxAndMin) {
     bool operator<=(const Keyed& o) const { return key <= o.key; }
   };
   using RK = ReaderT<basis::IdentityTag, basis::NonEmptyTag, Keyed>;
-  RK x{basis::Identity<basis::NonEmpty<Keyed>>{{Keyed{1, 0}, {Keyed{1, 1}, Keyed{0, 2}, Keyed{0, 3}}}}};
+  RK x{basis::Identity<basis::NonEmpty<Keyed>>{ne<Keyed>(Keyed{1, 0}, {Keyed{1, 1}, Keyed{0, 2}, Keyed{0, 3}})}};
   using F1 = basis::Foldable1<ReaderTOf<basis::IdentityTag, basis::NonEmptyTag>>;
   EXPECT_EQ(F1::maximum(x).tag, 1);  // the later of the equal greatest
   EXPECT_EQ(F1::minimum(x).tag, 2);  // the earlier of the equal least
@@ -178,7 +190,7 @@ TEST(ReaderNonEmptyTraversals, RunTheEffectsInElementOrder) {
       nonEmptySample());
   EXPECT_EQ(seen, (std::vector<Int2>{1, 2, 3, 4}));
   ASSERT_TRUE(r.has_value());
-  EXPECT_EQ(r->getReaderT, (basis::Complex<NE>{NE{2, {3, 4}}, NE{5, {}}}));
+  EXPECT_EQ(r->getReaderT, (basis::Complex<NE>{ne<Int2>(2, {3, 4}), ne<Int2>(5, {})}));
   auto none = basis::Traversable1<RNTag>::traverse1([](Int2 x) { return x == 3 ? std::nullopt : std::optional<Int2>(x); },
                                                     nonEmptySample());
   EXPECT_FALSE(none.has_value());
