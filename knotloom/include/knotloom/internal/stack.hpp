@@ -29,7 +29,9 @@ class ChunkedStack {
   template <class... Args>
   T& emplace_back(Args&&... args) {
     if (size_ == chunks_.size() << kShift) {
-      chunks_.reserve(chunks_.size() + 1);
+      // Room for the new chunk's pointer first (growing geometrically), so
+      // that nothing can fail once the chunk is allocated.
+      if (chunks_.size() == chunks_.capacity()) chunks_.reserve(2 * chunks_.size() + 1);
       chunks_.push_back(static_cast<T*>(
           ::operator new(sizeof(T) << kShift, std::align_val_t(alignof(T)))));
     }
