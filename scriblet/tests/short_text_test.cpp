@@ -56,6 +56,19 @@ TEST(ShortTextRepresentation, CopiesAcrossThreadsKeepTheCountRight) {
   EXPECT_EQ(toString(shared), U"shared by many threads");
 }
 
+TEST(ShortTextRepresentation, ByteCountsHaveTheMachineWordsArithmetic) {
+  static_assert((B{7} + B{5}).unB == 12 && (B{7} - B{5}).unB == 2 && (B{7} * B{5}).unB == 35);
+  static_assert(negate(B{4}).unB == -4 && (-B{4}).unB == -4 && fromInteger(9) == B{9});
+  static_assert(abs(B{-3}).unB == 3 && abs(B{3}).unB == 3);
+  static_assert(signum(B{-8}).unB == -1 && signum(B{0}).unB == 0 && signum(B{8}).unB == 1);
+  static_assert(B{1} < B{2} && B{2} >= B{2} && B{3} != B{2});
+  // Overflow wraps instead of being undefined.
+  constexpr B most{INT64_MAX};
+  constexpr B least{INT64_MIN};
+  static_assert((most + B{1}) == least && (least - B{1}) == most && -least == least);
+  static_assert(abs(least) == least && (most * B{2}).unB == -2);
+}
+
 TEST(ShortTextValidation, FromByteStringAcceptsExactlyWellFormedBytes) {
   struct Case {
     std::string bytes;

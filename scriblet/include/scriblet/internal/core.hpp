@@ -16,16 +16,29 @@
 
 namespace scriblet {
 
-// A byte count or byte offset.
+// A byte count or byte offset: a signed machine word with its comparisons
+// and arithmetic, which wraps on overflow as the machine word does.
 struct B {
   std::int64_t unB = 0;
 
   friend constexpr auto operator<=>(B, B) = default;
-  friend constexpr B operator+(B a, B b) noexcept { return {a.unB + b.unB}; }
-  friend constexpr B operator-(B a, B b) noexcept { return {a.unB - b.unB}; }
-  friend constexpr B operator*(B a, B b) noexcept { return {a.unB * b.unB}; }
-  friend constexpr B operator-(B a) noexcept { return {-a.unB}; }
+  friend constexpr B operator+(B a, B b) noexcept { return wrap(word(a) + word(b)); }
+  friend constexpr B operator-(B a, B b) noexcept { return wrap(word(a) - word(b)); }
+  friend constexpr B operator*(B a, B b) noexcept { return wrap(word(a) * word(b)); }
+  friend constexpr B operator-(B a) noexcept { return wrap(0 - word(a)); }
+
+ private:
+  static constexpr std::uint64_t word(B a) noexcept { return static_cast<std::uint64_t>(a.unB); }
+  static constexpr B wrap(std::uint64_t w) noexcept { return {static_cast<std::int64_t>(w)}; }
 };
+// -b. O(1).
+constexpr B negate(B b) noexcept { return -b; }
+// b without its sign (the most negative count stays as it is). O(1).
+constexpr B abs(B b) noexcept { return b.unB < 0 ? -b : b; }
+// -1, 0 or 1 by the sign of b. O(1).
+constexpr B signum(B b) noexcept { return {(b.unB > 0) - (b.unB < 0)}; }
+// The count x. O(1).
+constexpr B fromInteger(std::int64_t x) noexcept { return {x}; }
 
 // A code point; carries no operations.
 struct CP {
