@@ -37,7 +37,7 @@ UUID uniformM(G& g) {
 }
 
 // A version-4 UUID drawn from a copy of g, with that copy advanced by
-// exactly two draws; g itself is untouched.
+// exactly two draws; g itself is untouched. O(1); throws only what g throws.
 template <Word64Generator G>
 std::pair<UUID, G> random(G g) {
   const UUID u = uniformM(g);
@@ -60,7 +60,8 @@ constexpr bool isWholeRange(const std::pair<UUID, UUID>& range) noexcept {
 
 // `random(g)` for the whole range. A random UUID is a version-4 UUID, which
 // a narrower range need not contain, so any other range is rejected: throws
-// basis::ErrorCall unless `range` is `wholeRange`, in either order.
+// basis::ErrorCall unless `range` is `wholeRange`, in either order, and
+// otherwise only what g throws. O(1).
 template <Word64Generator G>
 std::pair<UUID, G> randomR(std::pair<UUID, UUID> range, G g) {
   if (!detail::isWholeRange(range)) detail::throwRangeNotWhole();
@@ -140,7 +141,7 @@ RandomUUIDs<G> randoms(G g) {
 }
 
 // `randoms(g)` for the whole range; throws basis::ErrorCall for any other
-// range, as `randomR` does.
+// range, as `randomR` does. O(1) until iterated.
 template <Word64Generator G>
 RandomUUIDs<G> randomRs(std::pair<UUID, UUID> range, G g) {
   if (!detail::isWholeRange(range)) detail::throwRangeNotWhole();
