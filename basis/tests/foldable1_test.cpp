@@ -25,7 +25,7 @@ TEST(Foldable1, NonEmptyFoldsInOrder) {
 }
 
 TEST(Foldable1, GathersManyElementsWithoutRecursion) {
-  NE x{0, std::vector<int>(200000, 1)};
+  NE x{0, basis::List<int>::fromRange(std::vector<int>(200000, 1))};
   EXPECT_EQ(F1::toNonEmpty(x).size(), 200001u);
   EXPECT_EQ(F1::foldMap1_([](int v) { return basis::Sum<long>{v}; }, x).value, 200000);
 }

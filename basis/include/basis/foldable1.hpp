@@ -1,7 +1,6 @@
 #pragma once
 // Foldable1<F> and Traversable1<F>: folds and traversals of structures that
-// hold at least one element, and NonEmpty<A>, a list with at least one
-// element.
+// hold at least one element.
 //
 // Foldable1 slots, in order: fold1, foldMap1, foldMap1_ (`foldMap1'`),
 // toNonEmpty, maximum, minimum, head, last, foldrMap1, foldlMap1_
@@ -9,6 +8,8 @@
 // defines foldMap1 (the elements combined by a Semigroup, in order) and
 // inherits Foldable1Defaults<F>, which derives every other slot from it;
 // the derived folds walk the element list that foldMap1 builds, once.
+// NonEmpty itself and its Functor, Foldable and Traversable are in
+// basis/non_empty.hpp.
 // Traversable1 slots: traverse1 (over the effect's Semiapplicative, the Apply
 // interface), sequence1. Nothing raises: there is always an element.
 //
@@ -24,6 +25,8 @@
 
 #include "basis/foldable.hpp"
 #include "basis/functor.hpp"
+#include "basis/list.hpp"
+#include "basis/non_empty.hpp"
 #include "basis/ref.hpp"
 #include "basis/semiapplicative.hpp"
 #include "basis/semigroup.hpp"
@@ -32,38 +35,14 @@
 
 namespace basis {
 
-// At least one element: the first, then the rest in order.
-template <class A>
-struct NonEmpty {
-  A head;
-  std::vector<A> tail;
-  std::size_t size() const noexcept { return tail.size() + 1; }
-  std::vector<A> toVector() const {
-    std::vector<A> out;
-    out.reserve(size());
-    out.push_back(head);
-    out.insert(out.end(), tail.begin(), tail.end());
-    return out;
-  }
-  friend bool operator==(const NonEmpty&, const NonEmpty&) = default;
-};
-struct NonEmptyTag {
-  template <class A>
-  using apply = NonEmpty<A>;
-};
-template <class A>
-struct TagOf<NonEmpty<A>> {
-  using type = NonEmptyTag;
-  using element = A;
-};
-// Concatenation.
+// Concatenation; the elements are taken in order, evaluated.
 template <class A>
 struct Semigroup<NonEmpty<A>> : SemigroupDefaults<NonEmpty<A>> {
   static NonEmpty<A> combine(const NonEmpty<A>& a, const NonEmpty<A>& b) {
-    NonEmpty<A> r = a;
-    r.tail.push_back(b.head);
-    r.tail.insert(r.tail.end(), b.tail.begin(), b.tail.end());
-    return r;
+    std::vector<A> rest = a.tail.toVector();
+    std::vector<A> more = b.toList().toVector();
+    rest.insert(rest.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    return NonEmpty<A>{a.head, List<A>::fromRange(rest)};
   }
 };
 
@@ -142,19 +121,24 @@ struct Foldable1Defaults {
   template <class FA>
   static NonEmpty<element_of<FA>> toNonEmpty(const FA& x) {
     using A = element_of<FA>;
-    auto all = Foldable1<F>::foldMap1([](const auto& a) { return detail::ElementChain<A>(A(forced(a))); }, x).elements();
-    NonEmpty<A> r{std::move(all.front()), {}};
-    r.tail.assign(std::make_move_iterator(all.begin() + 1), std::make_move_iterator(all.end()));
-    return r;
+    auto all = elements(x);
+    return NonEmpty<A>{Lazy<A>(std::move(all.front())),
+                       List<A>::fromRange(std::ranges::subrange(all.begin() + 1, all.end()))};
+  }
+  // The elements, in order, evaluated (never empty).
+  template <class FA>
+  static std::vector<element_of<FA>> elements(const FA& x) {
+    using A = element_of<FA>;
+    return Foldable1<F>::foldMap1([](const auto& a) { return detail::ElementChain<A>(A(forced(a))); }, x).elements();
   }
   // g a1 for the first element, then acc = h(acc, a) for each later one, each
   // accumulator computed before the next step.
   template <class G, class H, class FA>
   static auto foldlMap1_(G g, H h, const FA& x) {
-    auto all = toNonEmpty(x);
+    auto all = elements(x);
     using B = std::remove_cvref_t<std::invoke_result_t<G&, const element_of<FA>&>>;
-    B acc = g(all.head);
-    for (const auto& a : all.tail) acc = B(h(acc, a));
+    B acc = g(all.front());
+    for (std::size_t i = 1; i < all.size(); ++i) acc = B(h(acc, all[i]));
     return acc;
   }
   // The same left fold (C++ computes each step when it is taken).
@@ -165,7 +149,7 @@ struct Foldable1Defaults {
   // h a1 (h a2 (... (h a(k-1) (g ak)))).
   template <class G, class H, class FA>
   static auto foldrMap1(G g, H h, const FA& x) {
-    auto all = toNonEmpty(x).toVector();
+    auto all = elements(x);
     using B = std::remove_cvref_t<std::invoke_result_t<G&, const element_of<FA>&>>;
     B acc = g(all.back());
     for (std::size_t i = all.size() - 1; i-- > 0;) acc = B(h(all[i], acc));
@@ -197,12 +181,11 @@ struct Foldable1Defaults {
   }
   template <class FA>
   static element_of<FA> head(const FA& x) {
-    return toNonEmpty(x).head;
+    return elements(x).front();
   }
   template <class FA>
   static element_of<FA> last(const FA& x) {
-    auto all = toNonEmpty(x);
-    return all.tail.empty() ? all.head : all.tail.back();
+    return elements(x).back();
   }
 };
 
@@ -231,32 +214,8 @@ struct Foldable1<NonEmptyTag> : Foldable1Defaults<NonEmptyTag> {
   template <class H, class A>
   static auto foldMap1(H h, const NonEmpty<A>& x) {
     using M = Mapped<H, A>;
-    M acc = h(x.head);
+    M acc = h(x.head.force());
     for (const auto& a : x.tail) acc = combine(acc, M(h(a)));
-    return acc;
-  }
-};
-template <>
-struct Functor<NonEmptyTag> : FunctorDefaults<NonEmptyTag> {
-  template <class Fn, class A>
-  static NonEmpty<Mapped<Fn, A>> fmap(Fn f, const NonEmpty<A>& x) {
-    NonEmpty<Mapped<Fn, A>> r{f(x.head), {}};
-    r.tail.reserve(x.tail.size());
-    for (const auto& a : x.tail) r.tail.push_back(f(a));
-    return r;
-  }
-};
-template <>
-struct Foldable<NonEmptyTag> : FoldableDefaults<NonEmptyTag> {
-  template <class Fn, class Z, class A>
-  static lazy_value_t<Z> foldr(Fn f, Z z, const NonEmpty<A>& x) {
-    return Foldable<VectorTag>::foldr(std::move(f), std::move(z), x.toVector());
-  }
-  template <class Fn, class Z, class A>
-  static lazy_value_t<Z> foldl_(Fn f, Z z, const NonEmpty<A>& x) {
-    lazy_value_t<Z> acc(demand(z));
-    acc = f(std::move(acc), x.head);
-    for (const auto& a : x.tail) acc = f(std::move(acc), a);
     return acc;
   }
 };
@@ -268,17 +227,21 @@ struct Traversable1<NonEmptyTag> : Traversable1Defaults<NonEmptyTag> {
     using GB = demanded_t<std::invoke_result_t<H&, const A&>>;
     using G = tag_of<GB>;
     using B = element_of<GB>;
-    auto acc = Functor<G>::fmap([](const B& b) { return NonEmpty<B>{b, {}}; }, GB(demand(h(x.head))));
+    auto acc = Functor<G>::fmap([](const B& b) { return std::vector<B>{b}; }, GB(demand(h(x.head.force()))));
     for (const auto& a : x.tail) {
       acc = Semiapplicative<G>::liftF2(
-          [](const NonEmpty<B>& ne, const B& b) {
-            NonEmpty<B> r = ne;
-            r.tail.push_back(b);
+          [](const std::vector<B>& bs, const B& b) {
+            std::vector<B> r = bs;
+            r.push_back(b);
             return r;
           },
           acc, GB(demand(h(a))));
     }
-    return acc;
+    return Functor<G>::fmap(
+        [](const std::vector<B>& bs) {
+          return NonEmpty<B>{Lazy<B>(bs.front()), List<B>::fromRange(std::ranges::subrange(bs.begin() + 1, bs.end()))};
+        },
+        acc);
   }
 };
 

@@ -101,6 +101,8 @@ class List {
     return out;
   }
   static List fromRange(std::initializer_list<T> r) { return fromRange(std::vector<T>(r)); }
+  // The given elements, in order: `List<int>{1, 2, 3}`.
+  List(std::initializer_list<T> r) : List(fromRange(r)) {}
   // x at every position, forever: one cell in a ring.
   static List repeat(Lazy<T> x) {
     std::vector<Lazy<T>> one;

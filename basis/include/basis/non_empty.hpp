@@ -22,6 +22,8 @@ struct NonEmpty {
   Lazy<T> head;
   List<T> tail;
 
+  // The number of elements. O(n); evaluates the tail's spine.
+  std::size_t size() const { return 1 + static_cast<std::size_t>(std::ranges::distance(tail)); }
   // head followed by the tail's elements. O(1); shares both.
   List<T> toList() const { return List<T>::cons(head, tail); }
   // The list's first element and the rest, or nothing for the empty list.
