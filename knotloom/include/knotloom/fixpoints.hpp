@@ -354,9 +354,9 @@ auto unfoldNu(Coalg coalg) {
 // inferred from nt's result (basis::TagOf) or named: hoistFix<G>(nt, x).
 
 // x with nt applied to every layer, children converted first by F's mapping:
-// Fix(nt(fmap(hoistFix(nt), unFix x))). Returns at once: each layer is
-// converted when it is first read, so an infinite Fix can be hoisted and
-// read in part.
+// Fix(nt(fmap(hoistFix(nt), unFix x))). O(1): each layer is converted when
+// it is first read (one nt and one fmap call, throwing what they or x's
+// layer throw), so an infinite Fix can be hoisted and read in part.
 template <class G = Infer, class Nt, class F>
 auto hoistFix(Nt nt, const Fix<F>& x) -> Fix<typename internal::TargetFunctor<G, F, Nt>::type> {
   using H = typename internal::TargetFunctor<G, F, Nt>::type;
@@ -368,8 +368,8 @@ auto hoistFix(Nt nt, const Fix<F>& x) -> Fix<typename internal::TargetFunctor<G,
 }
 
 // x with nt applied to every layer before its children are converted by G's
-// mapping: Fix(fmap(hoistFix'(nt), nt(unFix x))). Returns at once, like
-// hoistFix.
+// mapping: Fix(fmap(hoistFix'(nt), nt(unFix x))). O(1), each layer
+// converted when first read, like hoistFix.
 template <class G = Infer, class Nt, class F>
 auto hoistFix_(Nt nt, const Fix<F>& x) -> Fix<typename internal::TargetFunctor<G, F, Nt>::type> {
   using H = typename internal::TargetFunctor<G, F, Nt>::type;
@@ -381,7 +381,8 @@ auto hoistFix_(Nt nt, const Fix<F>& x) -> Fix<typename internal::TargetFunctor<G
 }
 
 // The Mu whose fold, given a G-algebra, folds m with nt followed by that
-// algebra. O(1); needs no Functor.
+// algebra. O(1); needs no Functor; each fold runs nt once per layer and
+// throws what nt or m's fold throws.
 template <class G = Infer, class Nt, class F>
 auto hoistMu(Nt nt, const Mu<F>& m) {
   using H = typename internal::TargetFunctor<G, F, Nt>::type;

@@ -18,15 +18,19 @@
 // - freeing any Fix, Mu or Nu: any depth (no nested destructors);
 // - foldFix, refold, foldNu, and foldMu of a Mu made by unfoldMu or from a
 //   Fix, with an algebra over folded children: any depth (own stack) for a
-//   layer whose fmap applies its function during the call; a few C++ frames
-//   per level for one whose fmap defers it (basis::List);
+//   layer whose fmap applies its function during the call (see below for
+//   one whose fmap defers it, like basis::List);
 // - unfoldFix, hoistFix, hoistFix_, hoistNu, unwrapNu, the Nu-to-Fix
 //   conversion: any depth (each layer is built when read, alone);
-// - showing, comparing, hashing and deep evaluation of Fix, Mu and Nu: any
-//   depth (see interfaces.hpp);
+// - showing, comparing, hashing and deep evaluation of Fix and Nu, and of a
+//   Mu whose fold goes to any depth (above): any depth (see interfaces.hpp);
+//   a Mu is folded to a Fix first;
 // - algebras over deferred children, folds of Mu values made by wrapMu, and
 //   the monadic forms: a few C++ frames per layer, so a few thousand layers
 //   (5,000 is safe with the default 8 MiB stack even in sanitizer builds);
+// - algebras over folded children of a layer whose fmap defers its function
+//   (basis::List): each child is folded as the algebra reads it, nesting,
+//   so about 5,000 levels (2,000 in sanitizer builds);
 // - parsing: nesting beyond a fixed cap yields no parse.
 
 #include "knotloom/fixpoints.hpp"
