@@ -99,6 +99,13 @@ TEST(ListConversions, FromListFromListNToListAndLiterals) {
   EXPECT_EQ(bytesOf(fromList(std::vector<char32_t>{0x61, 0xD800})), (Bytes{0x61, 0xEF, 0xBF, 0xBD}));
   EXPECT_EQ(fromList(std::list<char32_t>{U'é', U'x'}), text(U"éx"));
   EXPECT_EQ(fromListN(1, std::u32string(U"abc")), text(U"abc"));  // the count is ignored
+  // A string literal's terminator is not a character; a braced list is a list.
+  EXPECT_EQ(fromList(U"a\xD800" U"b"), text({0x61, 0xEF, 0xBF, 0xBD, 0x62}));
+  EXPECT_EQ(fromListN(9, U"ab"), text(U"ab"));
+  EXPECT_EQ(fromList({U'a', U'\0'}), text({0x61, 0x00}));
+  EXPECT_EQ(fromListN(0, {U'é'}), text(U"é"));
+  const char32_t unterminated[2] = {U'x', U'y'};
+  EXPECT_EQ(fromList(unterminated), text(U"xy"));
   EXPECT_EQ(toList(text(U"€😀")), U"€😀");
   EXPECT_EQ(U"héllo"_st, text(U"héllo"));
   EXPECT_EQ(bytesOf(U"\xDFFF"_st), (Bytes{0xEF, 0xBF, 0xBD}));

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <ostream>
 #include <ranges>
@@ -34,24 +35,36 @@ namespace scriblet {
 
 // ---- List and string-literal conversions ------------------------------------
 
-// The text of the characters (surrogates become U+FFFD). O(n).
+// The text of the characters (surrogates become U+FFFD). A character array
+// ending in U+0000 is a string literal: its terminator is not a character of
+// the text. O(n).
 template <std::ranges::input_range R>
   requires std::convertible_to<std::ranges::range_reference_t<R>, char32_t>
 ShortText fromList(R&& chars) {
   if constexpr (std::ranges::contiguous_range<R> &&
                 std::is_same_v<std::ranges::range_value_t<R>, char32_t>) {
-    return fromString(std::u32string_view(std::ranges::data(chars), std::ranges::size(chars)));
+    std::u32string_view s(std::ranges::data(chars), std::ranges::size(chars));
+    if constexpr (std::is_array_v<std::remove_cvref_t<R>>) {
+      if (!s.empty() && s.back() == U'\0') s.remove_suffix(1);
+    }
+    return fromString(s);
   } else {
     std::u32string s;
     for (auto&& c : chars) s += static_cast<char32_t>(c);
     return fromString(s);
   }
 }
+inline ShortText fromList(std::initializer_list<char32_t> chars) {
+  return fromString(std::u32string_view(chars.begin(), chars.size()));
+}
 // The same as fromList; the count is ignored (the whole list is converted).
 template <std::ranges::input_range R>
   requires std::convertible_to<std::ranges::range_reference_t<R>, char32_t>
 ShortText fromListN(std::int64_t, R&& chars) {
   return fromList(std::forward<R>(chars));
+}
+inline ShortText fromListN(std::int64_t, std::initializer_list<char32_t> chars) {
+  return fromList(chars);
 }
 // The characters. O(n).
 inline std::u32string toList(const ShortText& t) { return toString(t); }
