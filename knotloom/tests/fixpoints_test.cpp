@@ -112,6 +112,30 @@ TEST(HoistFix, BothHoistsGiveTheSameStructure) {
   EXPECT_EQ(calls, 8);
 }
 
+// A natural transformation that keeps the layer and notes whether the child
+// it is handed is still the source's own child (whose layer is built) or a
+// converted one (still deferred).
+struct NoteChild {
+  std::vector<bool>* seenConverted;
+  template <class A>
+  ListF<int, A> operator()(const ListF<int, A>& l) const {
+    if constexpr (requires { l.tail().lazyLayer(); }) {
+      if (!l.isNil()) seenConverted->push_back(!l.tail().lazyLayer().isEvaluated());
+    }
+    return l;
+  }
+};
+
+TEST(HoistFix, HoistFixConvertsTheChildrenFirstAndHoistFix_Last) {
+  const IntList xs = fromVector({1, 2});
+  std::vector<bool> converted;
+  EXPECT_EQ(elements(knotloom::hoistFix(NoteChild{&converted}, xs)), (std::vector<int>{1, 2}));
+  EXPECT_EQ(converted, (std::vector<bool>{true, true}));
+  converted.clear();
+  EXPECT_EQ(elements(knotloom::hoistFix_(NoteChild{&converted}, xs)), (std::vector<int>{1, 2}));
+  EXPECT_EQ(converted, (std::vector<bool>{false, false}));
+}
+
 TEST(HoistFix, AnInfiniteFixIsHoistedAtOnceAndConvertedOnlyAsRead) {
   const IntList naturals = knotloom::unfoldFix([](int n) { return ListF<int, int>::cons(n, n + 1); }, 0);
   for (auto hoist : {+[](TimesTen nt, const IntList& x) { return knotloom::hoistFix(nt, x); },
