@@ -148,6 +148,17 @@ TEST(Equality, MuValuesBuiltDifferentlyAreEqualWhenTheirLayersAre) {
   EXPECT_EQ(natNu(2), knotloom::unfoldNu([](int k) { return k == 0 ? std::optional<int>() : std::optional<int>(k - 1); }, 2));
 }
 
+TEST(Equality, InfiniteNuValuesAreComparedUpToTheFirstLayerThatDiffers) {
+  // The naturals from 0, and the same with 7 in place of 5.
+  auto naturals = [](std::int64_t n) { return ListF<std::int64_t, std::int64_t>::cons(n, n + 1); };
+  auto skipping = [](std::int64_t n) { return ListF<std::int64_t, std::int64_t>::cons(n == 5 ? 7 : n, n + 1); };
+  const Nu<L> a = knotloom::unfoldNu(naturals, std::int64_t{0});
+  const Nu<L> b = knotloom::unfoldNu(skipping, std::int64_t{0});
+  EXPECT_NE(a, b);
+  EXPECT_EQ(basis::compare(a, b), basis::LT);
+  EXPECT_TRUE(a < b);
+}
+
 TEST(Ordering, FollowsTheLayerOrdering) {
   struct Case {
     std::vector<std::int64_t> a, b;
