@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -53,7 +54,7 @@ TEST(RightPad, KeepsThePositionsOfTheFirstList) {
 }
 
 RC_GTEST_PROP(Padding, RightPadIsLeftPadWithArgumentsSwapped, (std::vector<int> xs, std::vector<int> ys)) {
-  auto f = [](int x, O y) { return x * 3 + y.value_or(-1); };
+  auto f = [](int x, O y) { return std::int64_t{x} * 3 + y.value_or(-1); };
   auto a = juxtor::rpadZipWith(f, List<int>::fromRange(xs), List<int>::fromRange(ys));
   auto b = juxtor::lpadZipWith([&f](O y, int x) { return f(x, y); }, List<int>::fromRange(ys), List<int>::fromRange(xs));
   RC_ASSERT(a.toVector() == b.toVector());
