@@ -84,7 +84,8 @@ struct Distributive<IdentityTag> : DistributiveDefaults<IdentityTag> {
   }
 };
 
-// The result applies every function of w to its argument; w is kept.
+// The result applies every function of w to its argument; w is kept, and the
+// argument is copied into the mapping, which may run after the call (a lazy W).
 template <class E>
 struct Distributive<FunctionFrom<E>> : DistributiveDefaults<FunctionFrom<E>> {
   template <class WFA>
@@ -92,7 +93,7 @@ struct Distributive<FunctionFrom<E>> : DistributiveDefaults<FunctionFrom<E>> {
     using A = element_of<element_of<WFA>>;
     using WA = Apply<tag_of<WFA>, A>;
     return std::function<WA(const E&)>([w](const E& e) {
-      return Functor<tag_of<WFA>>::fmap([&e](const std::function<A(const E&)>& g) { return g(e); }, w);
+      return Functor<tag_of<WFA>>::fmap([e](const std::function<A(const E&)>& g) { return g(e); }, w);
     });
   }
 };
