@@ -301,6 +301,20 @@ Block<S>* insertAt(const S* src, std::size_t n, std::size_t i, X&& x, std::uint8
   f.copyFrom(src + i, n - i);
   return f.finish();
 }
+// `src[0..n)` moved into a new block with x at slot i: for the only owner
+// of `src`, which keeps the moved-from slots and frees them as before. With
+// a nothrow move, nothing can fail once the block is allocated.
+template <class S, class X>
+Block<S>* insertAtMoving(S* src, std::size_t n, std::size_t i, X&& x, std::uint8_t tag = kPlainArrayTag,
+                         std::uint64_t word = 0) {
+  static_assert(std::is_nothrow_move_constructible_v<S>);
+  HASHGROVE_ASSERT(i <= n);
+  BlockFiller<S> f(n + 1, tag, word);
+  for (std::size_t j = 0; j < i; ++j) f.emplace(std::move(src[j]));
+  f.emplace(std::forward<X>(x));
+  for (std::size_t j = i; j < n; ++j) f.emplace(std::move(src[j]));
+  return f.finish();
+}
 // A copy of `src[0..n)` without slot i.
 template <class S>
 Block<S>* deleteAt(const S* src, std::size_t n, std::size_t i, std::uint8_t tag = kPlainArrayTag,

@@ -100,8 +100,14 @@ void unsafeInsertInto(HashMap<K, V>& slot, Hash h, const K& k, const basis::Lazy
       if ((b & bit) == 0) {
         const Bitmap nb = b | bit;
         const Kind kind = nb == fullBitmap ? Kind::Full : Kind::BitmapIndexed;
-        slot = HashMap<K, V>::adopt(array::detail::insertAt(
-            slot.children(), static_cast<std::size_t>(slot.childCount()), i, makeLeaf<K, V>(h, k, v), tagOf(kind), nb));
+        HashMap<K, V> leaf = makeLeaf<K, V>(h, k, v);
+        const auto n = static_cast<std::size_t>(slot.childCount());
+        // The only owner hands its children over to the grown node (no count
+        // changes, no visit to the children); a shared node is copied.
+        slot = HashMap<K, V>::adopt(
+            slot.isUniqueNode()
+                ? array::detail::insertAtMoving(slot.mutableChildren(), n, i, std::move(leaf), tagOf(kind), nb)
+                : array::detail::insertAt(slot.children(), n, i, std::move(leaf), tagOf(kind), nb));
         return;
       }
       if (!slot.isUniqueNode()) break;

@@ -34,37 +34,39 @@ template <class K, class V>
 LookupHit<V> lookupRecordCollision_raw(Hash h, const std::type_identity_t<K>& k, const HashMap<K, V>& m) {
   const HashMap<K, V>* t = &m;
   Shift s = 0;
+  // Branch levels first, in a tight loop: Full nodes (the common kind near
+  // the root of a large map) index directly, sparse ones count bits.
   for (;;) {
-    switch (t->kind()) {
-      case Kind::Empty:
-        return {};
-      case Kind::BitmapIndexed: {
-        const Bitmap b = t->bitmap();
-        const Bitmap bit = mask(h, s);
-        if ((b & bit) == 0) return {};
-        t = &t->child(sparseIndex(b, bit));
-        s = nextShift(s);
-        break;
-      }
-      case Kind::Full:
-        t = &t->child(index(h, s));
-        s = nextShift(s);
-        break;
-      case Kind::Leaf: {
-        if (t->nodeHash() != h) return {};
-        const L<K, V>& p = t->leaf();
-        if (k == p.key) return {&p.value, -1};
-        return {};
-      }
-      case Kind::Collision: {
-        if (t->nodeHash() != h) return {};
-        const L<K, V>* pairs = t->bucket();
-        for (std::int64_t i = 0, n = t->bucketSize(); i < n; ++i) {
-          if (k == pairs[i].key) return {&pairs[i].value, i};
-        }
-        return {};
-      }
+    const Kind kind = t->kind();
+    if (kind == Kind::Full) {
+      t = &t->children()[index(h, s)];
+    } else if (kind == Kind::BitmapIndexed) {
+      const Bitmap b = t->bitmap();
+      const Bitmap bit = mask(h, s);
+      if ((b & bit) == 0) return {};
+      t = &t->children()[sparseIndex(b, bit)];
+    } else {
+      break;
     }
+    s = nextShift(s);
+  }
+  switch (t->kind()) {
+    case Kind::Leaf: {
+      if (t->nodeHash() != h) return {};
+      const L<K, V>& p = t->leaf();
+      if (k == p.key) return {&p.value, -1};
+      return {};
+    }
+    case Kind::Collision: {
+      if (t->nodeHash() != h) return {};
+      const L<K, V>* pairs = t->bucket();
+      for (std::int64_t i = 0, n = t->bucketSize(); i < n; ++i) {
+        if (k == pairs[i].key) return {&pairs[i].value, i};
+      }
+      return {};
+    }
+    default:
+      return {};
   }
 }
 
