@@ -99,7 +99,7 @@ endfunction()
 # short smoke run of it joins the suite.
 function(sixfold_bench name)
   cmake_parse_arguments(ARG "" "" "SMOKE_ARGS;LIBS" ${ARGN})
-  if(NOT benchmark_FOUND OR NOT (SIXFOLD_BUILD_BENCH OR SIXFOLD_BUILD_TESTS))
+  if(NOT benchmark_FOUND OR NOT (SIXFOLD_BUILD_BENCH OR (SIXFOLD_BUILD_TESTS AND SIXFOLD_BENCH_SMOKE)))
     return()
   endif()
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bench/*.cpp)

@@ -28,7 +28,8 @@ std::string sampleText(std::size_t bytes, bool mixed) {
                                       "\xC3\xBC\x62\x65r ", "\xE2\x82\xAC\x35 "};
   std::mt19937 rng(42);
   std::string s;
-  while (s.size() < bytes) s += (mixed ? multi : ascii)[rng() % 8];
+  const char* const* words = mixed ? multi : ascii;
+  while (s.size() < bytes) s += words[rng() % 8];
   // Cut at a code-point boundary.
   s.resize(bytes);
   while (!s.empty() && (static_cast<unsigned char>(s.back()) & 0xC0) == 0x80) s.pop_back();
