@@ -123,21 +123,17 @@ struct Functor<tandemory::comonad_trans::AdjointTOf<F, G, W>> {
 };
 
 template <class F, class G, class W>
-struct Extend<tandemory::comonad_trans::AdjointTOf<F, G, W>> {
+struct Extend<tandemory::comonad_trans::AdjointTOf<F, G, W>> : ExtendDefaults<tandemory::comonad_trans::AdjointTOf<F, G, W>> {
   template <class Fn, class A>
   static auto extended(Fn h, const tandemory::comonad_trans::AdjointT<F, G, W, A>& t) {
     return tandemory::comonad_trans::detail::extendAdjoint(
         [](const auto& g, const auto& w) { return Extend<W>::extended(g, w); }, std::move(h), t);
   }
-  template <class A>
-  static auto duplicated(const tandemory::comonad_trans::AdjointT<F, G, W, A>& t) {
-    return extended([](const tandemory::comonad_trans::AdjointT<F, G, W, A>& x) { return x; }, t);
-  }
 };
 
 // extract: rightAdjunct of W's extract.
 template <class F, class G, class W>
-struct Comonad<tandemory::comonad_trans::AdjointTOf<F, G, W>> {
+struct Comonad<tandemory::comonad_trans::AdjointTOf<F, G, W>> : ComonadDefaults<tandemory::comonad_trans::AdjointTOf<F, G, W>> {
   template <class A>
   static A extract(const tandemory::comonad_trans::AdjointT<F, G, W, A>& t) {
     return tandemory::Adjunction<F>::rightAdjunct(
@@ -147,10 +143,6 @@ struct Comonad<tandemory::comonad_trans::AdjointTOf<F, G, W>> {
   static auto extend(Fn h, const tandemory::comonad_trans::AdjointT<F, G, W, A>& t) {
     return tandemory::comonad_trans::detail::extendAdjoint(
         [](const auto& g, const auto& w) { return Comonad<W>::extend(g, w); }, std::move(h), t);
-  }
-  template <class A>
-  static auto duplicate(const tandemory::comonad_trans::AdjointT<F, G, W, A>& t) {
-    return extend([](const tandemory::comonad_trans::AdjointT<F, G, W, A>& x) { return x; }, t);
   }
 };
 

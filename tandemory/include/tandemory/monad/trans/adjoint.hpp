@@ -27,6 +27,7 @@
 #include "basis/traversable.hpp"
 #include "basis/types.hpp"
 #include "tandemory/functor/adjunction.hpp"
+#include "tandemory/internal/monad_defaults.hpp"
 #include "tandemory/internal/share.hpp"
 
 namespace tandemory::monad_trans {
@@ -116,7 +117,7 @@ struct Functor<tandemory::monad_trans::AdjointTOf<F, G, M>> {
 
 // `>>=`: G's mapping of (c -> c >>= rightAdjunct (runAdjointT . k)).
 template <class F, class G, class M>
-struct Monad<tandemory::monad_trans::AdjointTOf<F, G, M>> {
+struct Monad<tandemory::monad_trans::AdjointTOf<F, G, M>> : MonadDefaults<tandemory::monad_trans::AdjointTOf<F, G, M>> {
   template <class X, class K>
   static auto bind(X&& m, K k) {
     auto&& t = demand(std::forward<X>(m));
@@ -125,25 +126,13 @@ struct Monad<tandemory::monad_trans::AdjointTOf<F, G, M>> {
     return tandemory::monad_trans::detail::mapInner(
         [next](const Apply<M, Apply<F, A>>& c) { return Monad<M>::bind(c, next); }, t);
   }
-  template <class X, class Y>
-  static auto then(X&& m, Y&& n) {
-    auto next = toLazy(std::forward<Y>(n));
-    return bind(std::forward<X>(m), [next](const auto&) { return next.force(); });
-  }
-  template <class V>
-  static auto return_(V&& v) {
-    return Applicative<tandemory::monad_trans::AdjointTOf<F, G, M>>::pure(std::forward<V>(v));
-  }
-  template <class X>
-  static auto join(X&& mm) {
-    return bind(std::forward<X>(mm), [](const auto& inner) { return inner; });
-  }
 };
 
-// pure: leftAdjunct of M's return; `<*>` binds the function first, then the
-// argument.
+// pure: leftAdjunct of M's return; `<*>` and liftA2 bind the first operand,
+// then the second.
 template <class F, class G, class M>
-struct Applicative<tandemory::monad_trans::AdjointTOf<F, G, M>> {
+struct Applicative<tandemory::monad_trans::AdjointTOf<F, G, M>>
+    : tandemory::detail::ApplicativeFromBind<tandemory::monad_trans::AdjointTOf<F, G, M>> {
   using Self = tandemory::monad_trans::AdjointTOf<F, G, M>;
   template <class V>
   static auto pure(V&& v) {
@@ -152,14 +141,6 @@ struct Applicative<tandemory::monad_trans::AdjointTOf<F, G, M>> {
         tandemory::Adjunction<F>::leftAdjunct([](const Apply<F, A>& fa) { return Monad<M>::return_(fa); }, A(std::forward<V>(v)));
     return tandemory::monad_trans::AdjointT<F, G, M, A>{std::move(field)};
   }
-  template <class FF, class X>
-  static auto ap(FF&& mf, X&& mx) {
-    auto x = toLazy(std::forward<X>(mx));
-    using A = element_of<demanded_t<X>>;
-    return Monad<Self>::bind(std::forward<FF>(mf), [x](const auto& h) {
-      return Monad<Self>::bind(x.force(), [h](const A& a) { return pure(h(a)); });
-    });
-  }
   template <class Fn, class X, class Y>
   static auto liftA2(Fn h, X&& a, Y&& b) {
     auto y = toLazy(std::forward<Y>(b));
@@ -167,14 +148,6 @@ struct Applicative<tandemory::monad_trans::AdjointTOf<F, G, M>> {
     return Monad<Self>::bind(std::forward<X>(a), [h, y](const auto& va) {
       return Monad<Self>::bind(y.force(), [h, va](const B& vb) { return pure(h(va, vb)); });
     });
-  }
-  template <class X, class Y>
-  static auto seqRight(X&& a, Y&& b) {
-    return liftA2([](const auto&, const auto& y) { return y; }, std::forward<X>(a), std::forward<Y>(b));
-  }
-  template <class X, class Y>
-  static auto seqLeft(X&& a, Y&& b) {
-    return liftA2([](const auto& x, const auto&) { return x; }, std::forward<X>(a), std::forward<Y>(b));
   }
 };
 

@@ -36,6 +36,7 @@
 #include "basis/monad_classes.hpp"
 #include "basis/semiapplicative.hpp"
 #include "basis/types.hpp"
+#include "tandemory/internal/monad_defaults.hpp"
 #include "tandemory/internal/share.hpp"
 
 namespace tandemory {
@@ -207,7 +208,7 @@ struct Functor<tandemory::ContsTOf<R, W, M>> {
 // `>>=` extends the context: each sub-context becomes the continuation that
 // runs f's computation on it. Needs W's Comonad.
 template <class R, class W, class M>
-struct Monad<tandemory::ContsTOf<R, W, M>> {
+struct Monad<tandemory::ContsTOf<R, W, M>> : MonadDefaults<tandemory::ContsTOf<R, W, M>> {
   template <class X, class K>
   static auto bind(X&& m, K f) {
     auto c = demand(std::forward<X>(m));
@@ -222,26 +223,13 @@ struct Monad<tandemory::ContsTOf<R, W, M>> {
           [fp](const CtxB& wa) { return KA([fp, wa](const A& a) { return CB(demand((*fp)(a))).runContsT(wa); }); }, wk));
     }};
   }
-  // m, then n run on each sub-context.
-  template <class X, class Y>
-  static auto then(X&& m, Y&& n) {
-    auto next = toLazy(std::forward<Y>(n));
-    return bind(std::forward<X>(m), [next](const auto&) { return next.force(); });
-  }
-  template <class V>
-  static auto return_(V&& v) {
-    return Applicative<tandemory::ContsTOf<R, W, M>>::pure(std::forward<V>(v));
-  }
-  template <class X>
-  static auto join(X&& mm) {
-    return bind(std::forward<X>(mm), [](const auto& inner) { return inner; });
-  }
 };
 
 // pure hands v to the focused continuation; `<*>` runs the function's
-// computation first, then the argument's.
+// computation first, then the argument's; liftA2 maps the function over the
+// first operand, then `<*>`.
 template <class R, class W, class M>
-struct Applicative<tandemory::ContsTOf<R, W, M>> {
+struct Applicative<tandemory::ContsTOf<R, W, M>> : tandemory::detail::ApplicativeFromBind<tandemory::ContsTOf<R, W, M>> {
   template <class V>
   static auto pure(V&& v) {
     using A = std::remove_cvref_t<V>;
@@ -249,54 +237,11 @@ struct Applicative<tandemory::ContsTOf<R, W, M>> {
       return Comonad<W>::extract(wk)(v);
     }};
   }
-  template <class FF, class X>
-  static auto ap(FF&& ff, X&& fx) {
-    using Mon = Monad<tandemory::ContsTOf<R, W, M>>;
-    auto cx = toLazy(std::forward<X>(fx));
-    using A = element_of<demanded_t<X>>;
-    return Mon::bind(std::forward<FF>(ff), [cx](const auto& g) {
-      return Mon::bind(cx.force(), [g](const A& x) { return pure(g(x)); });
-    });
-  }
-  template <class Fn, class X, class Y>
-  static auto liftA2(Fn h, X&& a, Y&& b) {
-    using A = element_of<demanded_t<X>>;
-    using B = element_of<demanded_t<Y>>;
-    using C = Mapped<Fn, A, B>;
-    auto curried = [h](const A& x) { return std::function<C(const B&)>([h, x](const B& y) { return h(x, y); }); };
-    return ap(Functor<tandemory::ContsTOf<R, W, M>>::fmap(curried, demand(std::forward<X>(a))), std::forward<Y>(b));
-  }
-  template <class X, class Y>
-  static auto seqRight(X&& a, Y&& b) {
-    return liftA2([](const auto&, const auto& y) { return y; }, std::forward<X>(a), std::forward<Y>(b));
-  }
-  template <class X, class Y>
-  static auto seqLeft(X&& a, Y&& b) {
-    return liftA2([](const auto& x, const auto&) { return x; }, std::forward<X>(a), std::forward<Y>(b));
-  }
 };
 
 // Apply computes what Applicative computes.
 template <class R, class W, class M>
-struct Semiapplicative<tandemory::ContsTOf<R, W, M>> {
-  using App = Applicative<tandemory::ContsTOf<R, W, M>>;
-  template <class FF, class X>
-  static auto apF(FF&& ff, X&& fx) {
-    return App::ap(std::forward<FF>(ff), std::forward<X>(fx));
-  }
-  template <class X, class Y>
-  static auto seqRightF(X&& a, Y&& b) {
-    return App::seqRight(std::forward<X>(a), std::forward<Y>(b));
-  }
-  template <class X, class Y>
-  static auto seqLeftF(X&& a, Y&& b) {
-    return App::seqLeft(std::forward<X>(a), std::forward<Y>(b));
-  }
-  template <class Fn, class X, class Y>
-  static auto liftF2(Fn h, X&& a, Y&& b) {
-    return App::liftA2(std::move(h), std::forward<X>(a), std::forward<Y>(b));
-  }
-};
+struct Semiapplicative<tandemory::ContsTOf<R, W, M>> : SemiapplicativeFromApplicative<tandemory::ContsTOf<R, W, M>> {};
 
 // lift mx: mx bound to the focused continuation (W's extract after mapping
 // every continuation g to mx >>= g).

@@ -25,6 +25,7 @@
 #include "basis/monad.hpp"
 #include "basis/types.hpp"
 #include "tandemory/functor/contravariant/adjunction.hpp"
+#include "tandemory/internal/monad_defaults.hpp"
 #include "tandemory/internal/share.hpp"
 
 namespace tandemory::contravariant {
@@ -78,7 +79,7 @@ namespace basis {
 
 // fmap h: G's contramap of W's mapping of F's contramap of h.
 template <class F, class G, class W>
-struct Functor<tandemory::contravariant::AdjointTOf<F, G, W>> {
+struct Functor<tandemory::contravariant::AdjointTOf<F, G, W>> : FunctorDefaults<tandemory::contravariant::AdjointTOf<F, G, W>> {
   template <class Fn, class A>
   static auto fmap(Fn h, const tandemory::contravariant::AdjointT<F, G, W, A>& m) {
     using B = Mapped<Fn, A>;
@@ -88,15 +89,11 @@ struct Functor<tandemory::contravariant::AdjointTOf<F, G, W>> {
     };
     return tandemory::contravariant::AdjointT<F, G, W, B>{Contravariant<G>::template contramap<WFB>(back, m.runAdjointT)};
   }
-  template <class V, class A>
-  static auto replace(const V& x, const tandemory::contravariant::AdjointT<F, G, W, A>& m) {
-    return fmap([x](const A&) { return x; }, m);
-  }
 };
 
 // `>>=`: G's contramap of W's extend of rightAdjunct (runAdjointT . k).
 template <class F, class G, class W>
-struct Monad<tandemory::contravariant::AdjointTOf<F, G, W>> {
+struct Monad<tandemory::contravariant::AdjointTOf<F, G, W>> : MonadDefaults<tandemory::contravariant::AdjointTOf<F, G, W>> {
   template <class X, class K>
   static auto bind(X&& m, K k) {
     auto&& t = demand(std::forward<X>(m));
@@ -109,55 +106,19 @@ struct Monad<tandemory::contravariant::AdjointTOf<F, G, W>> {
     auto lifted = [back](const WFB& w) { return Comonad<W>::extend(back, w); };
     return TB{Contravariant<G>::template contramap<WFB>(lifted, t.runAdjointT)};
   }
-  template <class X, class Y>
-  static auto then(X&& m, Y&& n) {
-    auto next = toLazy(std::forward<Y>(n));
-    return bind(std::forward<X>(m), [next](const auto&) { return next.force(); });
-  }
-  template <class V>
-  static auto return_(V&& v) {
-    return Applicative<tandemory::contravariant::AdjointTOf<F, G, W>>::pure(std::forward<V>(v));
-  }
-  template <class X>
-  static auto join(X&& mm) {
-    return bind(std::forward<X>(mm), [](const auto& inner) { return inner; });
-  }
 };
 
-// pure: leftAdjunct of W's extract; `<*>` is two binds.
+// pure: leftAdjunct of W's extract; `<*>` is two binds; liftA2 maps the
+// function over the first operand, then `<*>`.
 template <class F, class G, class W>
-struct Applicative<tandemory::contravariant::AdjointTOf<F, G, W>> {
-  using Self = tandemory::contravariant::AdjointTOf<F, G, W>;
+struct Applicative<tandemory::contravariant::AdjointTOf<F, G, W>>
+    : tandemory::detail::ApplicativeFromBind<tandemory::contravariant::AdjointTOf<F, G, W>> {
   template <class V>
   static auto pure(V&& v) {
     using A = std::remove_cvref_t<V>;
     using WFA = Apply<W, Apply<F, A>>;
     return tandemory::contravariant::AdjointT<F, G, W, A>{tandemory::contravariant::Adjunction<F>::template leftAdjunct<WFA>(
         [](const WFA& w) { return Apply<F, A>(Comonad<W>::extract(w)); }, A(std::forward<V>(v)))};
-  }
-  template <class FF, class X>
-  static auto ap(FF&& mf, X&& mx) {
-    auto x = toLazy(std::forward<X>(mx));
-    using A = element_of<demanded_t<X>>;
-    return Monad<Self>::bind(std::forward<FF>(mf), [x](const auto& h) {
-      return Monad<Self>::bind(x.force(), [h](const A& a) { return pure(h(a)); });
-    });
-  }
-  template <class Fn, class X, class Y>
-  static auto liftA2(Fn h, X&& a, Y&& b) {
-    using A = element_of<demanded_t<X>>;
-    using B = element_of<demanded_t<Y>>;
-    using C = Mapped<Fn, A, B>;
-    auto curried = [h](const A& x) { return std::function<C(const B&)>([h, x](const B& y) { return h(x, y); }); };
-    return ap(Functor<Self>::fmap(curried, demand(std::forward<X>(a))), std::forward<Y>(b));
-  }
-  template <class X, class Y>
-  static auto seqRight(X&& a, Y&& b) {
-    return liftA2([](const auto&, const auto& y) { return y; }, std::forward<X>(a), std::forward<Y>(b));
-  }
-  template <class X, class Y>
-  static auto seqLeft(X&& a, Y&& b) {
-    return liftA2([](const auto& x, const auto&) { return x; }, std::forward<X>(a), std::forward<Y>(b));
   }
 };
 
