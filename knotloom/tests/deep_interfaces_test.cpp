@@ -24,11 +24,7 @@ using L = ListOf<std::int64_t>;
 using IntList = Fix<L>;
 using Tree = Fix<TreeOf>;
 
-IntList fromVector(const std::vector<std::int64_t>& xs) {
-  IntList out(ListF<std::int64_t, IntList>::nil());
-  for (auto it = xs.rbegin(); it != xs.rend(); ++it) out = IntList(ListF<std::int64_t, IntList>::cons(*it, out));
-  return out;
-}
+IntList fromVector(const std::vector<std::int64_t>& xs) { return knotloom_test::fixList(xs); }
 
 basis::Ordering lexicographic(const std::vector<std::int64_t>& a, const std::vector<std::int64_t>& b) {
   for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {

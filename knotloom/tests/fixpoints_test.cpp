@@ -17,24 +17,18 @@ using knotloom::Mu;
 using knotloom::Nu;
 using knotloom_test::ListF;
 using knotloom_test::ListOf;
+using knotloom_test::countDown;
+using knotloom_test::countUp;
+using knotloom_test::CountedStep;
 
 using L = ListOf<int>;
 using IntList = Fix<L>;
 
-IntList nil() { return IntList(ListF<int, IntList>::nil()); }
-IntList cons(int h, IntList t) { return IntList(ListF<int, IntList>::cons(h, std::move(t))); }
-IntList fromVector(const std::vector<int>& xs) {
-  IntList out = nil();
-  for (auto it = xs.rbegin(); it != xs.rend(); ++it) out = cons(*it, out);
-  return out;
-}
+IntList nil() { return knotloom_test::fixNil<int>(); }
+IntList cons(int h, IntList t) { return knotloom_test::fixCons(h, std::move(t)); }
+IntList fromVector(const std::vector<int>& xs) { return knotloom_test::fixList(xs); }
+constexpr auto toVectorAlg = &knotloom_test::gatherAlg<int>;
 
-std::vector<int> toVectorAlg(const ListF<int, std::vector<int>>& l) {
-  if (l.isNil()) return {};
-  std::vector<int> out{l.head()};
-  out.insert(out.end(), l.tail().begin(), l.tail().end());
-  return out;
-}
 template <class T>
 std::vector<int> elements(const T& x) {
   if constexpr (std::is_same_v<T, IntList>) {
@@ -44,10 +38,6 @@ std::vector<int> elements(const T& x) {
   } else {
     return knotloom::foldNu(toVectorAlg, x);
   }
-}
-
-ListF<int, int> countDown(int n) {
-  return n <= 0 ? ListF<int, int>::nil() : ListF<int, int>::cons(n, n - 1);
 }
 
 // A natural transformation of list layers: scales the element, keeps the child.
@@ -137,7 +127,7 @@ TEST(HoistFix, HoistFixConvertsTheChildrenFirstAndHoistFix_Last) {
 }
 
 TEST(HoistFix, AnInfiniteFixIsHoistedAtOnceAndConvertedOnlyAsRead) {
-  const IntList naturals = knotloom::unfoldFix([](int n) { return ListF<int, int>::cons(n, n + 1); }, 0);
+  const IntList naturals = knotloom::unfoldFix(countUp, 0);
   for (auto hoist : {+[](TimesTen nt, const IntList& x) { return knotloom::hoistFix(nt, x); },
                      +[](TimesTen nt, const IntList& x) { return knotloom::hoistFix_(nt, x); }}) {
     int calls = 0;
@@ -161,12 +151,7 @@ TEST(HoistMu, FoldsWithTheTransformationBeforeTheAlgebra) {
 
 TEST(Nu, UnwrapCallsTheStepOncePerLayerRead) {
   int steps = 0;
-  Nu<L> naturals = knotloom::unfoldNu(
-      [&steps](int n) {
-        ++steps;
-        return ListF<int, int>::cons(n, n + 1);
-      },
-      0);
+  Nu<L> naturals = knotloom::unfoldNu(CountedStep{&steps, countUp}, 0);
   Nu<L> at = naturals;
   const int depth = 25;
   for (int k = 0; k < depth; ++k) {
@@ -183,12 +168,7 @@ TEST(Nu, UnwrapCallsTheStepOncePerLayerRead) {
 TEST(Nu, HoistingCallsNoStepAndUnwrappingCallsEachOnce) {
   int steps = 0;
   int calls = 0;
-  Nu<L> n = knotloom::unfoldNu(
-      [&steps](int k) {
-        ++steps;
-        return countDown(k);
-      },
-      2);
+  Nu<L> n = knotloom::unfoldNu(CountedStep{&steps, countDown}, 2);
   Nu<L> hoisted = knotloom::hoistNu(TimesTen{&calls}, n);
   EXPECT_EQ(steps + calls, 0);
   auto layer = knotloom::unwrapNu(hoisted);
@@ -207,12 +187,7 @@ TEST(Nu, ADeferredSeedIsNotForcedToBuildOrHoist) {
 
 TEST(Nu, UnwrappingAWrappedLayerGivesChildrenThatUnwrapAlike) {
   int steps = 0;
-  Nu<L> child = knotloom::unfoldNu(
-      [&steps](int k) {
-        ++steps;
-        return countDown(k);
-      },
-      2);
+  Nu<L> child = knotloom::unfoldNu(CountedStep{&steps, countDown}, 2);
   Nu<L> wrapped = knotloom::wrapNu<L>(ListF<int, Nu<L>>::cons(7, child));
   auto layer = knotloom::unwrapNu(wrapped);
   EXPECT_EQ(steps, 0);  // the child is not unwrapped until read
@@ -263,12 +238,7 @@ TEST(Conversions, RoundTripsKeepEveryLayer) {
 
 TEST(Conversions, NuToFixIsDeferredLayerByLayer) {
   int steps = 0;
-  Nu<L> naturals = knotloom::unfoldNu(
-      [&steps](int n) {
-        ++steps;
-        return ListF<int, int>::cons(n, n + 1);
-      },
-      0);
+  Nu<L> naturals = knotloom::unfoldNu(CountedStep{&steps, countUp}, 0);
   IntList x = knotloom::unfoldFix<L>(naturals.step(), naturals.seed());
   EXPECT_EQ(steps, 0);
   EXPECT_EQ(x.unFix().tail().unFix().head(), 1);

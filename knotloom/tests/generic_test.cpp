@@ -37,8 +37,8 @@ struct basis::generic::Typeable<L> {
 
 namespace {
 
-IntList nil() { return IntList(ListF<std::int64_t, IntList>::nil()); }
-IntList cons(std::int64_t h, IntList t) { return IntList(ListF<std::int64_t, IntList>::cons(h, std::move(t))); }
+IntList nil() { return knotloom_test::fixNil<std::int64_t>(); }
+IntList cons(std::int64_t h, IntList t) { return knotloom_test::fixCons(h, std::move(t)); }
 
 TEST(FixData, DescribesOneConstructorWithOneField) {
   const g::Constr c = g::toConstr(cons(1, nil()));

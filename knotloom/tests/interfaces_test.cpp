@@ -36,11 +36,7 @@ Nu<OptionalTag> natNu(int n) { return knotloom::unfoldNu(&knotloom::unFix<Option
 
 using L = ListOf<std::int64_t>;
 using IntList = Fix<L>;
-IntList fromVector(const std::vector<std::int64_t>& xs) {
-  IntList out(ListF<std::int64_t, IntList>::nil());
-  for (auto it = xs.rbegin(); it != xs.rend(); ++it) out = IntList(ListF<std::int64_t, IntList>::cons(*it, out));
-  return out;
-}
+IntList fromVector(const std::vector<std::int64_t>& xs) { return knotloom_test::fixList(xs); }
 
 TEST(TextForm, ShowsEachTypeAsThePlatformWrites) {
   struct Case {

@@ -1,13 +1,16 @@
 #pragma once
 // Layer functors the tests tie structures from: a list layer (empty, or an
 // element and one child) and a binary-tree layer (a leaf with a label, or a
-// node with a label and two children), with their Functor and Traversable.
+// node with a label and two children), with their Functor and Traversable;
+// and the lists and coalgebras the tests build from the list layer.
 
 #include <cstdint>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include <basis/basis.hpp>
+#include <knotloom/knotloom.hpp>
 
 namespace knotloom_test {
 
@@ -249,3 +252,50 @@ struct basis::Hashable1<knotloom_test::TreeOf> {
     return h(h(s, t.children->first), t.children->second);
   }
 };
+
+namespace knotloom_test {
+
+// Nil and Cons tied into Fix.
+template <class E>
+knotloom::Fix<ListOf<E>> fixNil() {
+  return knotloom::Fix<ListOf<E>>(ListF<E, knotloom::Fix<ListOf<E>>>::nil());
+}
+template <class E>
+knotloom::Fix<ListOf<E>> fixCons(E head, knotloom::Fix<ListOf<E>> tail) {
+  return knotloom::Fix<ListOf<E>>(ListF<E, knotloom::Fix<ListOf<E>>>::cons(std::move(head), std::move(tail)));
+}
+// The Fix list of the elements, built from the last one (a loop, however long).
+template <class E>
+knotloom::Fix<ListOf<E>> fixList(const std::vector<E>& xs) {
+  knotloom::Fix<ListOf<E>> out = fixNil<E>();
+  for (auto it = xs.rbegin(); it != xs.rend(); ++it) out = fixCons(*it, std::move(out));
+  return out;
+}
+
+// The algebra that gathers a list's elements into a vector, in order.
+template <class E>
+std::vector<E> gatherAlg(const ListF<E, std::vector<E>>& l) {
+  if (l.isNil()) return {};
+  std::vector<E> out{l.head()};
+  out.insert(out.end(), l.tail().begin(), l.tail().end());
+  return out;
+}
+
+// The coalgebra that counts down from n to 1, one element per layer.
+inline ListF<int, int> countDown(int n) {
+  return n <= 0 ? ListF<int, int>::nil() : ListF<int, int>::cons(n, n - 1);
+}
+// The coalgebra of the naturals from n, without end.
+inline ListF<int, int> countUp(int n) { return ListF<int, int>::cons(n, n + 1); }
+
+// A coalgebra that counts its calls in *calls, then calls `step`.
+struct CountedStep {
+  int* calls;
+  ListF<int, int> (*step)(int);
+  ListF<int, int> operator()(int n) const {
+    ++*calls;
+    return step(n);
+  }
+};
+
+}  // namespace knotloom_test

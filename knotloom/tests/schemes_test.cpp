@@ -17,23 +17,17 @@ using knotloom::Mu;
 using knotloom::Nu;
 using knotloom_test::ListF;
 using knotloom_test::ListOf;
+using knotloom_test::countDown;
+using knotloom_test::countUp;
+using knotloom_test::CountedStep;
 
 using L = ListOf<int>;
 using IntList = Fix<L>;
 
-IntList nil() { return IntList(ListF<int, IntList>::nil()); }
-IntList cons(int h, IntList t) { return IntList(ListF<int, IntList>::cons(h, std::move(t))); }
+IntList nil() { return knotloom_test::fixNil<int>(); }
+IntList cons(int h, IntList t) { return knotloom_test::fixCons(h, std::move(t)); }
+IntList fromVector(const std::vector<int>& xs) { return knotloom_test::fixList(xs); }
 
-IntList fromVector(const std::vector<int>& xs) {
-  IntList out = nil();
-  for (auto it = xs.rbegin(); it != xs.rend(); ++it) out = cons(*it, out);
-  return out;
-}
-
-// The coalgebra that counts down from n to 1, one element per layer.
-ListF<int, int> countDown(int n) {
-  return n <= 0 ? ListF<int, int>::nil() : ListF<int, int>::cons(n, n - 1);
-}
 // The coalgebra that lists the elements of a vector from a position.
 struct Elements {
   const std::vector<int>* xs;
@@ -45,12 +39,7 @@ struct Elements {
 
 std::int64_t sumAlg(const ListF<int, std::int64_t>& l) { return l.isNil() ? 0 : l.head() + l.tail(); }
 int layersAlg(const ListF<int, int>& l) { return l.isNil() ? 1 : 1 + l.tail(); }
-std::vector<int> toVectorAlg(const ListF<int, std::vector<int>>& l) {
-  if (l.isNil()) return {};
-  std::vector<int> out{l.head()};
-  out.insert(out.end(), l.tail().begin(), l.tail().end());
-  return out;
-}
+constexpr auto toVectorAlg = &knotloom_test::gatherAlg<int>;
 
 TEST(FoldFix, CountsTheLayersOfAThreeLayerList) {
   EXPECT_EQ(knotloom::foldFix(layersAlg, cons(1, cons(2, nil()))), 3);
@@ -98,12 +87,7 @@ TEST(FoldFix, FoldsAMillionLayerListWithoutOverflowingTheStack) {
 
 TEST(UnfoldFix, ReturnsAtOnceAndBuildsOnlyWhatIsRead) {
   int steps = 0;
-  IntList naturals = knotloom::unfoldFix(
-      [&steps](int n) {
-        ++steps;
-        return ListF<int, int>::cons(n, n + 1);
-      },
-      0);
+  IntList naturals = knotloom::unfoldFix(CountedStep{&steps, countUp}, 0);
   EXPECT_EQ(steps, 0);
   IntList at = naturals;
   for (int k = 0; k < 5; ++k) {
@@ -141,12 +125,7 @@ RC_GTEST_PROP(Refold, EqualsFoldFixAfterUnfoldFix, (const std::vector<int>& xs))
 
 TEST(FoldMu, RunsTheCoalgebraAnewForEveryFold) {
   int steps = 0;
-  Mu<L> m = knotloom::unfoldMu(
-      [&steps](int n) {
-        ++steps;
-        return countDown(n);
-      },
-      3);
+  Mu<L> m = knotloom::unfoldMu(CountedStep{&steps, countDown}, 3);
   EXPECT_EQ(steps, 0);
   EXPECT_EQ(knotloom::foldMu(sumAlg, m), 6);
   EXPECT_EQ(steps, 4);
@@ -166,11 +145,7 @@ TEST(FoldMu, AHandWrittenFoldOfTheWrongTypeFailsTheCheckedConversion) {
 
 TEST(FoldNu, NeverCallsTheStepToBuildAndMatchesRefold) {
   int steps = 0;
-  auto step = [&steps](int n) {
-    ++steps;
-    return countDown(n);
-  };
-  Nu<L> n = knotloom::unfoldNu(step, 5);
+  Nu<L> n = knotloom::unfoldNu(CountedStep{&steps, countDown}, 5);
   EXPECT_EQ(steps, 0);
   EXPECT_EQ(knotloom::foldNu(sumAlg, n), knotloom::refold(sumAlg, countDown, 5));
   EXPECT_EQ(steps, 6);
@@ -178,12 +153,7 @@ TEST(FoldNu, NeverCallsTheStepToBuildAndMatchesRefold) {
 
 TEST(FoldNu, AnAlgebraOverDeferredChildrenReadsAnInfiniteNuInPart) {
   int steps = 0;
-  Nu<L> naturals = knotloom::unfoldNu(
-      [&steps](int n) {
-        ++steps;
-        return ListF<int, int>::cons(n, n + 1);
-      },
-      0);
+  Nu<L> naturals = knotloom::unfoldNu(CountedStep{&steps, countUp}, 0);
   // The sum of the first three elements: the algebra forces three tails.
   struct TakeThree {
     int operator()(const ListF<int, basis::Lazy<int>>& l) const { return l.head(); }
