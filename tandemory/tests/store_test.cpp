@@ -71,6 +71,13 @@ TEST(StoreZipping, CombinesTheFocusesLeftFirst) {
   auto zipped = App::liftF2([](const S& a, const S& b) { return a + "+" + b; }, left, right);
   EXPECT_EQ(Store::peek("x", zipped), "[x]+[x]");
   EXPECT_EQ(basis::Comonad<PTag>::extract(basis::Applicative<PTag>::seqLeft(left, right)), "[abcd]");
+  using CA = basis::ComonadApply<PTag>;
+  auto kept = CA::seqLeftW(left, right);
+  EXPECT_EQ(Store::pos(kept), "abcd");
+  EXPECT_EQ(Store::peek("x", kept), "[x]");
+  auto taken = CA::seqRightW(left, basis::Functor<PTag>::fmap([](const S& v) { return v + "!"; }, right));
+  EXPECT_EQ(Store::pos(taken), "abcd");
+  EXPECT_EQ(basis::Comonad<PTag>::extract(taken), "[abcd]!");
 }
 
 TEST(StoreApplicative, PureFocusesAtMempty) {

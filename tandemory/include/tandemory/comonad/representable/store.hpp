@@ -202,16 +202,6 @@ auto extendStore(ExtendW extendW, Fn f, const StoreT<G, W, A>& st) {
                          }),
                          st.focus};
 }
-// liftF2 / liftA2 / liftW2 from a zipping `ap`: (f mapped over sa) `ap` sb.
-template <class Self, class Ap, class Fn, class SA, class SB>
-auto liftStores(Ap ap, Fn f, const SA& sa, const SB& sb) {
-  using A = basis::element_of<SA>;
-  using B = basis::element_of<SB>;
-  using C = basis::Mapped<Fn, A, B>;
-  auto curried = basis::Functor<Self>::fmap(
-      [f](const A& a) { return std::function<C(const B&)>([f, a](const B& b) { return f(a, b); }); }, sa);
-  return ap(curried, sb);
-}
 // Operands of the zipping operations as stores.
 template <class X>
 decltype(auto) operand(X&& x) {
@@ -224,23 +214,18 @@ decltype(auto) operand(X&& x) {
 namespace basis {
 
 template <class G, class W>
-struct Functor<tandemory::StoreTOf<G, W>> {
+struct Functor<tandemory::StoreTOf<G, W>> : FunctorDefaults<tandemory::StoreTOf<G, W>> {
   template <class Fn, class A>
   static auto fmap(Fn f, const tandemory::StoreT<G, W, A>& st) {
     return tandemory::detail::mapStore(std::move(f), st);
   }
-  template <class V, class A>
-  static auto replace(const V& v, const tandemory::StoreT<G, W, A>& st) {
-    return tandemory::detail::mapStore([v](const A&) { return v; }, st);
-  }
 };
 
-
 // Over W's Apply: the tables zipped position by position, the focuses
-// combined by Rep G's Semigroup, left first.
+// combined by Rep G's Semigroup, left first. liftF2 maps the function over
+// the first store, then `<.>`.
 template <class G, class W>
-struct Semiapplicative<tandemory::StoreTOf<G, W>> {
-  using Self = tandemory::StoreTOf<G, W>;
+struct Semiapplicative<tandemory::StoreTOf<G, W>> : SemiapplicativeDefaults<tandemory::StoreTOf<G, W>> {
   template <class FF, class X>
   static auto apF(FF&& ff, X&& fa) {
     return tandemory::detail::zipStores<G, W>(
@@ -248,27 +233,12 @@ struct Semiapplicative<tandemory::StoreTOf<G, W>> {
         [](const auto& m, const auto& n) { return combine(m, n); }, tandemory::detail::operand(std::forward<FF>(ff)),
         tandemory::detail::operand(std::forward<X>(fa)));
   }
-  template <class Fn, class X, class Y>
-  static auto liftF2(Fn f, X&& a, Y&& b) {
-    return tandemory::detail::liftStores<Self>([](const auto& x, const auto& y) { return apF(x, y); }, std::move(f),
-                                    tandemory::detail::operand(std::forward<X>(a)),
-                                    tandemory::detail::operand(std::forward<Y>(b)));
-  }
-  template <class X, class Y>
-  static auto seqRightF(X&& a, Y&& b) {
-    return liftF2([](const auto&, const auto& y) { return y; }, std::forward<X>(a), std::forward<Y>(b));
-  }
-  template <class X, class Y>
-  static auto seqLeftF(X&& a, Y&& b) {
-    return liftF2([](const auto& x, const auto&) { return x; }, std::forward<X>(a), std::forward<Y>(b));
-  }
 };
 
 // Over W's Applicative: pure focuses at mempty; the focuses combine by
-// mappend.
+// mappend. liftA2 maps the function over the first store, then `<*>`.
 template <class G, class W>
-struct Applicative<tandemory::StoreTOf<G, W>> {
-  using Self = tandemory::StoreTOf<G, W>;
+struct Applicative<tandemory::StoreTOf<G, W>> : ApplicativeDefaults<tandemory::StoreTOf<G, W>> {
   template <class V>
   static auto pure(V&& v) {
     using A = std::remove_cvref_t<V>;
@@ -286,39 +256,21 @@ struct Applicative<tandemory::StoreTOf<G, W>> {
         [](const auto& m, const auto& n) { return mappend(m, n); }, tandemory::detail::operand(std::forward<FF>(ff)),
         tandemory::detail::operand(std::forward<X>(fa)));
   }
-  template <class Fn, class X, class Y>
-  static auto liftA2(Fn f, X&& a, Y&& b) {
-    return tandemory::detail::liftStores<Self>([](const auto& x, const auto& y) { return ap(x, y); }, std::move(f),
-                                    tandemory::detail::operand(std::forward<X>(a)),
-                                    tandemory::detail::operand(std::forward<Y>(b)));
-  }
-  template <class X, class Y>
-  static auto seqRight(X&& a, Y&& b) {
-    return liftA2([](const auto&, const auto& y) { return y; }, std::forward<X>(a), std::forward<Y>(b));
-  }
-  template <class X, class Y>
-  static auto seqLeft(X&& a, Y&& b) {
-    return liftA2([](const auto& x, const auto&) { return x; }, std::forward<X>(a), std::forward<Y>(b));
-  }
 };
 
 // Over W's Extend: every context refocused at every position.
 template <class G, class W>
-struct Extend<tandemory::StoreTOf<G, W>> {
+struct Extend<tandemory::StoreTOf<G, W>> : ExtendDefaults<tandemory::StoreTOf<G, W>> {
   template <class Fn, class A>
   static auto extended(Fn f, const tandemory::StoreT<G, W, A>& st) {
     return tandemory::detail::extendStore<G, W>(
         [](const auto& g, const auto& w) { return Extend<W>::extended(g, w); }, std::move(f), st);
   }
-  template <class A>
-  static auto duplicated(const tandemory::StoreT<G, W, A>& st) {
-    return extended([](const tandemory::StoreT<G, W, A>& x) { return x; }, st);
-  }
 };
 
 // Over W's Comonad: extract reads the focus of W's extract of the tables.
 template <class G, class W>
-struct Comonad<tandemory::StoreTOf<G, W>> {
+struct Comonad<tandemory::StoreTOf<G, W>> : ComonadDefaults<tandemory::StoreTOf<G, W>> {
   template <class A>
   static A extract(const tandemory::StoreT<G, W, A>& st) {
     return tandemory::Representable<G>::index(Comonad<W>::extract(st.tables.force()), st.focus.force());
@@ -328,31 +280,16 @@ struct Comonad<tandemory::StoreTOf<G, W>> {
     return tandemory::detail::extendStore<G, W>(
         [](const auto& g, const auto& w) { return Comonad<W>::extend(g, w); }, std::move(f), st);
   }
-  template <class A>
-  static auto duplicate(const tandemory::StoreT<G, W, A>& st) {
-    return extend([](const tandemory::StoreT<G, W, A>& x) { return x; }, st);
-  }
 };
 
 // Over W's ComonadApply: the tables zipped, the focuses combined by Rep G's
 // Semigroup.
 template <class G, class W>
-struct ComonadApply<tandemory::StoreTOf<G, W>> {
-  using Self = tandemory::StoreTOf<G, W>;
+struct ComonadApply<tandemory::StoreTOf<G, W>> : ComonadApplyDefaults<tandemory::StoreTOf<G, W>> {
   template <class FF, class A>
   static auto apW(const tandemory::StoreT<G, W, FF>& sf, const tandemory::StoreT<G, W, A>& sa) {
     return tandemory::detail::zipStores<G, W>([](const auto& fs, const auto& xs) { return ComonadApply<W>::apW(fs, xs); },
                                               [](const auto& m, const auto& n) { return combine(m, n); }, sf, sa);
-  }
-  template <class SA, class SB>
-  static auto seqRightW(const SA& a, const SB& b) {
-    return tandemory::detail::liftStores<Self>([](const auto& x, const auto& y) { return apW(x, y); },
-                                    [](const auto&, const auto& y) { return y; }, a, b);
-  }
-  template <class SA, class SB>
-  static auto seqLeftW(const SA& a, const SB& b) {
-    return tandemory::detail::liftStores<Self>([](const auto& x, const auto& y) { return apW(x, y); },
-                                    [](const auto& x, const auto&) { return x; }, a, b);
   }
 };
 

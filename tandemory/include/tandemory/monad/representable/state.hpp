@@ -224,6 +224,22 @@ auto mapResults(Fn f, const StateT<G, M, A>& t) {
   };
   return StateT<G, M, B>{basis::Functor<G>::fmap(step, t.getStateT)};
 }
+// `<*>` through `bindS` (the layer's bind over M's Bind or M's Monad): each
+// function of ff mapped over fa's results (fa demanded once).
+template <class Self, class BindS, class FF, class X>
+auto apByBind(BindS bindS, FF&& ff, X&& fa) {
+  auto ta = basis::toLazy(std::forward<X>(fa));
+  return bindS(std::forward<FF>(ff), [ta](const auto& f) { return basis::Functor<Self>::fmap(f, ta.force()); });
+}
+// liftA2 through `bindS`: h of each result of fa, mapped over fb's results
+// (fb demanded once).
+template <class Self, class BindS, class Fn, class X, class Y>
+auto liftByBind(BindS bindS, Fn h, X&& fa, Y&& fb) {
+  auto tb = basis::toLazy(std::forward<Y>(fb));
+  return bindS(std::forward<X>(fa), [h, tb](const auto& a) {
+    return basis::Functor<Self>::fmap([h, a](const auto& b) { return h(a, b); }, tb.force());
+  });
+}
 }  // namespace detail
 
 }  // namespace tandemory
@@ -232,68 +248,47 @@ namespace basis {
 
 // The results mapped, the states passed through.
 template <class G, class M>
-struct Functor<tandemory::StateTOf<G, M>> {
+struct Functor<tandemory::StateTOf<G, M>> : FunctorDefaults<tandemory::StateTOf<G, M>> {
   template <class Fn, class A>
   static auto fmap(Fn f, const tandemory::StateT<G, M, A>& t) {
     return tandemory::detail::mapResults(std::move(f), t);
-  }
-  template <class V, class A>
-  static auto replace(const V& v, const tandemory::StateT<G, M, A>& t) {
-    return tandemory::detail::mapResults([v](const A&) { return v; }, t);
   }
 };
 
 // Over M's Bind: the function's actions run first, and their next state is
 // the starting state of the argument.
 template <class G, class M>
-struct Bind<tandemory::StateTOf<G, M>> {
+struct Bind<tandemory::StateTOf<G, M>> : BindDefaults<tandemory::StateTOf<G, M>> {
   template <class X, class K>
   static auto bindF(X&& m, K k) {
     return tandemory::detail::bindState<G>(std::forward<X>(m), std::move(k),
                                            [](const auto& ma, auto next) { return Bind<M>::bindF(ma, std::move(next)); });
   }
-  template <class X>
-  static auto join(X&& mm) {
-    return bindF(std::forward<X>(mm), [](const auto& inner) { return inner; });
-  }
 };
 
 template <class G, class M>
-struct Semiapplicative<tandemory::StateTOf<G, M>> {
+struct Semiapplicative<tandemory::StateTOf<G, M>> : SemiapplicativeDefaults<tandemory::StateTOf<G, M>> {
   using Self = tandemory::StateTOf<G, M>;
   template <class FF, class X>
   static auto apF(FF&& ff, X&& fa) {
-    auto ta = toLazy(std::forward<X>(fa));
-    return Bind<Self>::bindF(std::forward<FF>(ff), [ta](const auto& f) { return Functor<Self>::fmap(f, ta.force()); });
+    return tandemory::detail::apByBind<Self>(bindLayer, std::forward<FF>(ff), std::forward<X>(fa));
   }
   template <class Fn, class X, class Y>
   static auto liftF2(Fn h, X&& fa, Y&& fb) {
-    auto tb = toLazy(std::forward<Y>(fb));
-    return Bind<Self>::bindF(std::forward<X>(fa), [h, tb](const auto& a) {
-      return Functor<Self>::fmap([h, a](const auto& b) { return h(a, b); }, tb.force());
-    });
+    return tandemory::detail::liftByBind<Self>(bindLayer, std::move(h), std::forward<X>(fa), std::forward<Y>(fb));
   }
-  template <class X, class Y>
-  static auto seqRightF(X&& a, Y&& b) {
-    return liftF2([](const auto&, const auto& y) { return y; }, std::forward<X>(a), std::forward<Y>(b));
-  }
-  template <class X, class Y>
-  static auto seqLeftF(X&& a, Y&& b) {
-    return liftF2([](const auto& x, const auto&) { return x; }, std::forward<X>(a), std::forward<Y>(b));
-  }
+
+ private:
+  // The layer's bind over M's Bind.
+  static constexpr auto bindLayer = [](auto&& m, auto k) { return Bind<Self>::bindF(std::forward<decltype(m)>(m), std::move(k)); };
 };
 
 template <class G, class M>
-struct Monad<tandemory::StateTOf<G, M>> {
+struct Monad<tandemory::StateTOf<G, M>> : MonadDefaults<tandemory::StateTOf<G, M>> {
   template <class X, class K>
   static auto bind(X&& m, K k) {
     return tandemory::detail::bindState<G>(std::forward<X>(m), std::move(k),
                                            [](const auto& ma, auto next) { return Monad<M>::bind(ma, std::move(next)); });
-  }
-  template <class X, class Y>
-  static auto then(X&& m, Y&& n) {
-    auto next = toLazy(std::forward<Y>(n));
-    return bind(std::forward<X>(m), [next](const auto&) { return next.force(); });
   }
   // From every state: return (a, the same state), with M's return.
   template <class V>
@@ -302,14 +297,10 @@ struct Monad<tandemory::StateTOf<G, M>> {
     return tandemory::stateT<G>(
         [a = A(std::forward<V>(v))](const tandemory::Rep<G>& s) { return Monad<M>::return_(std::pair<A, tandemory::Rep<G>>(a, s)); });
   }
-  template <class X>
-  static auto join(X&& mm) {
-    return bind(std::forward<X>(mm), [](const auto& inner) { return inner; });
-  }
 };
 
 template <class G, class M>
-struct Applicative<tandemory::StateTOf<G, M>> {
+struct Applicative<tandemory::StateTOf<G, M>> : ApplicativeDefaults<tandemory::StateTOf<G, M>> {
   using Self = tandemory::StateTOf<G, M>;
   template <class V>
   static auto pure(V&& v) {
@@ -317,24 +308,16 @@ struct Applicative<tandemory::StateTOf<G, M>> {
   }
   template <class FF, class X>
   static auto ap(FF&& ff, X&& fa) {
-    auto ta = toLazy(std::forward<X>(fa));
-    return Monad<Self>::bind(std::forward<FF>(ff), [ta](const auto& f) { return Functor<Self>::fmap(f, ta.force()); });
+    return tandemory::detail::apByBind<Self>(bindLayer, std::forward<FF>(ff), std::forward<X>(fa));
   }
   template <class Fn, class X, class Y>
   static auto liftA2(Fn h, X&& fa, Y&& fb) {
-    auto tb = toLazy(std::forward<Y>(fb));
-    return Monad<Self>::bind(std::forward<X>(fa), [h, tb](const auto& a) {
-      return Functor<Self>::fmap([h, a](const auto& b) { return h(a, b); }, tb.force());
-    });
+    return tandemory::detail::liftByBind<Self>(bindLayer, std::move(h), std::forward<X>(fa), std::forward<Y>(fb));
   }
-  template <class X, class Y>
-  static auto seqRight(X&& a, Y&& b) {
-    return liftA2([](const auto&, const auto& y) { return y; }, std::forward<X>(a), std::forward<Y>(b));
-  }
-  template <class X, class Y>
-  static auto seqLeft(X&& a, Y&& b) {
-    return liftA2([](const auto& x, const auto&) { return x; }, std::forward<X>(a), std::forward<Y>(b));
-  }
+
+ private:
+  // The layer's bind over M's Monad.
+  static constexpr auto bindLayer = [](auto&& m, auto k) { return Monad<Self>::bind(std::forward<decltype(m)>(m), std::move(k)); };
 };
 
 // lift: ma run from every state, which it leaves unchanged.
