@@ -138,20 +138,12 @@ struct Distributive<tandemory::CoOf<F>> : DistributiveDefaults<tandemory::CoOf<F
 
 // `<.>` reads both tables at each position.
 template <class F>
-struct Semiapplicative<tandemory::CoOf<F>> {
+struct Semiapplicative<tandemory::CoOf<F>> : SemiapplicativeDefaults<tandemory::CoOf<F>> {
   template <class FF, class X>
   static auto apF(FF&& ff, X&& fa) {
     auto t = tandemory::apRep(tandemory::detail::unwrapCo(std::forward<FF>(ff)),
                               tandemory::detail::unwrapCo(std::forward<X>(fa)));
     return tandemory::Co<F, element_of<decltype(t)>>{std::move(t)};
-  }
-  template <class X, class Y>
-  static auto seqRightF(X&& a, Y&& b) {
-    return liftF2([](const auto&, const auto& y) { return y; }, std::forward<X>(a), std::forward<Y>(b));
-  }
-  template <class X, class Y>
-  static auto seqLeftF(X&& a, Y&& b) {
-    return liftF2([](const auto& x, const auto&) { return x; }, std::forward<X>(a), std::forward<Y>(b));
   }
   template <class Fn, class X, class Y>
   static auto liftF2(Fn g, X&& a, Y&& b) {
@@ -189,7 +181,7 @@ struct Applicative<tandemory::CoOf<F>> {
 // `>>-` is the diagonal: the continuation's table is read at the same
 // position.
 template <class F>
-struct Bind<tandemory::CoOf<F>> {
+struct Bind<tandemory::CoOf<F>> : BindDefaults<tandemory::CoOf<F>> {
   template <class X, class K>
   static auto bindF(X&& m, K k) {
     using A = element_of<demanded_t<X>>;
@@ -197,14 +189,10 @@ struct Bind<tandemory::CoOf<F>> {
                                 [k = std::move(k)](const A& a) { return demand(k(a)).unCo; });
     return tandemory::Co<F, element_of<decltype(t)>>{std::move(t)};
   }
-  template <class X>
-  static auto join(X&& mm) {
-    return bindF(std::forward<X>(mm), [](const auto& inner) { return inner; });
-  }
 };
 
 template <class F>
-struct Monad<tandemory::CoOf<F>> {
+struct Monad<tandemory::CoOf<F>> : MonadDefaults<tandemory::CoOf<F>> {
   template <class X, class K>
   static auto bind(X&& m, K k) {
     return Bind<tandemory::CoOf<F>>::bindF(std::forward<X>(m), std::move(k));
@@ -214,14 +202,6 @@ struct Monad<tandemory::CoOf<F>> {
   static auto then(X&&, Y&& n) {
     using N = demanded_t<Y>;
     return tandemory::Co<F, element_of<N>>{tandemory::fmapRep([](const auto& b) { return b; }, demand(std::forward<Y>(n)).unCo)};
-  }
-  template <class A>
-  static auto return_(A&& a) {
-    return Applicative<tandemory::CoOf<F>>::pure(std::forward<A>(a));
-  }
-  template <class X>
-  static auto join(X&& mm) {
-    return Bind<tandemory::CoOf<F>>::join(std::forward<X>(mm));
   }
 };
 
@@ -246,22 +226,18 @@ struct MonadReader<tandemory::CoOf<F>> {
 
 // Positions shift by Rep F's Semigroup, the outer position on the left.
 template <class F>
-struct Extend<tandemory::CoOf<F>> {
+struct Extend<tandemory::CoOf<F>> : ExtendDefaults<tandemory::CoOf<F>> {
   template <class Fn, class A>
   static auto extended(Fn h, const tandemory::Co<F, A>& w) {
     auto t = tandemory::extendedRep([h = std::move(h)](const Apply<F, A>& fa) { return h(tandemory::Co<F, A>{fa}); },
                                     w.unCo);
     return tandemory::Co<F, element_of<decltype(t)>>{std::move(t)};
   }
-  template <class A>
-  static auto duplicated(const tandemory::Co<F, A>& w) {
-    return extended([](const tandemory::Co<F, A>& x) { return x; }, w);
-  }
 };
 
 // extract reads at Rep F's mempty; positions shift by its mappend.
 template <class F>
-struct Comonad<tandemory::CoOf<F>> {
+struct Comonad<tandemory::CoOf<F>> : ComonadDefaults<tandemory::CoOf<F>> {
   template <class A>
   static A extract(const tandemory::Co<F, A>& w) {
     return tandemory::extractRep(w.unCo);
@@ -271,10 +247,6 @@ struct Comonad<tandemory::CoOf<F>> {
     auto t = tandemory::extendRep([h = std::move(h)](const Apply<F, A>& fa) { return h(tandemory::Co<F, A>{fa}); },
                                   w.unCo);
     return tandemory::Co<F, element_of<decltype(t)>>{std::move(t)};
-  }
-  template <class A>
-  static auto duplicate(const tandemory::Co<F, A>& w) {
-    return extend([](const tandemory::Co<F, A>& x) { return x; }, w);
   }
 };
 

@@ -138,6 +138,37 @@ auto bindReader(X&& m, K k, BindM bindM) {
     });
   });
 }
+// The reader whose computation at each position is step of x's and y's there.
+template <class F, class M, class Step, class A, class B>
+auto zipReaders(Step step, const ReaderT<F, M, A>& x, const ReaderT<F, M, B>& y) {
+  auto t = tandemory::mzipWithRep(std::move(step), x.getReaderT, y.getReaderT);
+  using MC = basis::element_of<decltype(t)>;
+  return ReaderT<F, M, basis::element_of<MC>>{std::move(t)};
+}
+// `<.>` / `<*>` position by position: apM (M's `<.>` or `<*>`) of ff's
+// computation and fa's. ff is demanded first.
+template <class F, class M, class ApM, class FF, class X>
+auto apReaders(ApM apM, FF&& ff, X&& fa) {
+  auto&& x = basis::demand(std::forward<FF>(ff));
+  auto&& y = basis::demand(std::forward<X>(fa));
+  return zipReaders(std::move(apM), x, y);
+}
+// liftF2 / liftA2 position by position: apM of h mapped (by M's fmap) over
+// fa's computation, and fb's. fa is demanded first.
+template <class F, class M, class ApM, class Fn, class X, class Y>
+auto liftReaders(ApM apM, Fn h, X&& fa, Y&& fb) {
+  auto&& x = basis::demand(std::forward<X>(fa));
+  auto&& y = basis::demand(std::forward<Y>(fb));
+  using A = basis::element_of<std::remove_cvref_t<decltype(x)>>;
+  using B = basis::element_of<std::remove_cvref_t<decltype(y)>>;
+  using C = basis::Mapped<Fn, A, B>;
+  auto curried = [h](const A& a) { return std::function<C(const B&)>([h, a](const B& b) { return h(a, b); }); };
+  return zipReaders(
+      [curried, apM](const basis::Apply<M, A>& ma, const basis::Apply<M, B>& mb) {
+        return apM(basis::Functor<M>::fmap(curried, ma), mb);
+      },
+      x, y);
+}
 }  // namespace detail
 
 // The value at e of a reader over Identity.
@@ -153,63 +184,36 @@ namespace basis {
 // f mapped inside every computation: F's fmap of M's fmap. `<$` maps a
 // constant function the same way (M's own `<$` is not used).
 template <class F, class M>
-struct Functor<tandemory::ReaderTOf<F, M>> {
+struct Functor<tandemory::ReaderTOf<F, M>> : FunctorDefaults<tandemory::ReaderTOf<F, M>> {
   template <class Fn, class B>
   static tandemory::ReaderT<F, M, Mapped<Fn, B>> fmap(Fn f, const tandemory::ReaderT<F, M, B>& x) {
     auto inner = tandemory::detail::share(std::move(f));
     return {Functor<F>::fmap([inner](const Apply<M, B>& mb) { return Functor<M>::fmap(*inner, mb); }, x.getReaderT)};
-  }
-  template <class V, class B>
-  static tandemory::ReaderT<F, M, V> replace(const V& v, const tandemory::ReaderT<F, M, B>& x) {
-    return fmap([v](const B&) { return v; }, x);
   }
 };
 
 // Position by position: (x at e) `<.>` (y at e) in M; `.>`, `<.` and liftF2
 // map M's fmap over x's computation first.
 template <class F, class M>
-struct Semiapplicative<tandemory::ReaderTOf<F, M>> {
+struct Semiapplicative<tandemory::ReaderTOf<F, M>> : SemiapplicativeDefaults<tandemory::ReaderTOf<F, M>> {
   template <class FF, class X>
   static auto apF(FF&& ff, X&& fa) {
-    return zipWith([](const auto& mf, const auto& ma) { return Semiapplicative<M>::apF(mf, ma); },
-                   demand(std::forward<FF>(ff)), demand(std::forward<X>(fa)));
+    return tandemory::detail::apReaders<F, M>(apM, std::forward<FF>(ff), std::forward<X>(fa));
   }
   template <class Fn, class X, class Y>
   static auto liftF2(Fn h, X&& fa, Y&& fb) {
-    auto&& x = demand(std::forward<X>(fa));
-    auto&& y = demand(std::forward<Y>(fb));
-    using A = element_of<std::remove_cvref_t<decltype(x)>>;
-    using B = element_of<std::remove_cvref_t<decltype(y)>>;
-    using C = Mapped<Fn, A, B>;
-    auto curried = [h](const A& a) { return std::function<C(const B&)>([h, a](const B& b) { return h(a, b); }); };
-    return zipWith(
-        [curried](const Apply<M, A>& ma, const Apply<M, B>& mb) {
-          return Semiapplicative<M>::apF(Functor<M>::fmap(curried, ma), mb);
-        },
-        x, y);
-  }
-  template <class X, class Y>
-  static auto seqRightF(X&& fa, Y&& fb) {
-    return liftF2([](const auto&, const auto& b) { return b; }, std::forward<X>(fa), std::forward<Y>(fb));
-  }
-  template <class X, class Y>
-  static auto seqLeftF(X&& fa, Y&& fb) {
-    return liftF2([](const auto& a, const auto&) { return a; }, std::forward<X>(fa), std::forward<Y>(fb));
+    return tandemory::detail::liftReaders<F, M>(apM, std::move(h), std::forward<X>(fa), std::forward<Y>(fb));
   }
 
  private:
-  template <class Step, class A, class B>
-  static auto zipWith(Step step, const tandemory::ReaderT<F, M, A>& x, const tandemory::ReaderT<F, M, B>& y) {
-    auto t = tandemory::mzipWithRep(std::move(step), x.getReaderT, y.getReaderT);
-    using MC = element_of<decltype(t)>;
-    return tandemory::ReaderT<F, M, element_of<MC>>{std::move(t)};
-  }
+  // M's `<.>`.
+  static constexpr auto apM = [](const auto& mf, const auto& ma) { return Semiapplicative<M>::apF(mf, ma); };
 };
 
 // Position by position, as Apply, with M's `<*>`; pure and return hold one
 // M-computation at every position.
 template <class F, class M>
-struct Applicative<tandemory::ReaderTOf<F, M>> {
+struct Applicative<tandemory::ReaderTOf<F, M>> : ApplicativeDefaults<tandemory::ReaderTOf<F, M>> {
   template <class V>
   static auto pure(V&& v) {
     auto action = Applicative<M>::pure(std::forward<V>(v));
@@ -217,71 +221,35 @@ struct Applicative<tandemory::ReaderTOf<F, M>> {
   }
   template <class FF, class X>
   static auto ap(FF&& ff, X&& fa) {
-    auto&& x = demand(std::forward<FF>(ff));
-    auto&& y = demand(std::forward<X>(fa));
-    auto t = tandemory::mzipWithRep([](const auto& mf, const auto& ma) { return Applicative<M>::ap(mf, ma); },
-                                    x.getReaderT, y.getReaderT);
-    return tandemory::ReaderT<F, M, element_of<element_of<decltype(t)>>>{std::move(t)};
+    return tandemory::detail::apReaders<F, M>(apM, std::forward<FF>(ff), std::forward<X>(fa));
   }
   template <class Fn, class X, class Y>
   static auto liftA2(Fn h, X&& fa, Y&& fb) {
-    auto&& x = demand(std::forward<X>(fa));
-    auto&& y = demand(std::forward<Y>(fb));
-    using A = element_of<std::remove_cvref_t<decltype(x)>>;
-    using B = element_of<std::remove_cvref_t<decltype(y)>>;
-    using C = Mapped<Fn, A, B>;
-    auto curried = [h](const A& a) { return std::function<C(const B&)>([h, a](const B& b) { return h(a, b); }); };
-    auto t = tandemory::mzipWithRep(
-        [curried](const Apply<M, A>& ma, const Apply<M, B>& mb) {
-          return Applicative<M>::ap(Functor<M>::fmap(curried, ma), mb);
-        },
-        x.getReaderT, y.getReaderT);
-    return tandemory::ReaderT<F, M, C>{std::move(t)};
+    return tandemory::detail::liftReaders<F, M>(apM, std::move(h), std::forward<X>(fa), std::forward<Y>(fb));
   }
-  template <class X, class Y>
-  static auto seqRight(X&& fa, Y&& fb) {
-    return liftA2([](const auto&, const auto& b) { return b; }, std::forward<X>(fa), std::forward<Y>(fb));
-  }
-  template <class X, class Y>
-  static auto seqLeft(X&& fa, Y&& fb) {
-    return liftA2([](const auto& a, const auto&) { return a; }, std::forward<X>(fa), std::forward<Y>(fb));
-  }
+
+ private:
+  // M's `<*>`.
+  static constexpr auto apM = [](const auto& mf, const auto& ma) { return Applicative<M>::ap(mf, ma); };
 };
 
-
 template <class F, class M>
-struct Bind<tandemory::ReaderTOf<F, M>> {
+struct Bind<tandemory::ReaderTOf<F, M>> : BindDefaults<tandemory::ReaderTOf<F, M>> {
   template <class X, class K>
   static auto bindF(X&& m, K k) {
     return tandemory::detail::bindReader<F, M>(std::forward<X>(m), std::move(k),
                                     [](const auto& ma, auto next) { return Bind<M>::bindF(ma, std::move(next)); });
   }
-  template <class X>
-  static auto join(X&& mm) {
-    return bindF(std::forward<X>(mm), [](const auto& inner) { return inner; });
-  }
 };
 
+// `>>=` at every position; `>>` runs x's computation, then y's, at every
+// position.
 template <class F, class M>
-struct Monad<tandemory::ReaderTOf<F, M>> {
+struct Monad<tandemory::ReaderTOf<F, M>> : MonadDefaults<tandemory::ReaderTOf<F, M>> {
   template <class X, class K>
   static auto bind(X&& m, K k) {
     return tandemory::detail::bindReader<F, M>(std::forward<X>(m), std::move(k),
                                     [](const auto& ma, auto next) { return Monad<M>::bind(ma, std::move(next)); });
-  }
-  // x's computation, then y's, at every position.
-  template <class X, class Y>
-  static auto then(X&& x, Y&& y) {
-    auto next = toLazy(std::forward<Y>(y));
-    return bind(std::forward<X>(x), [next](const auto&) { return next.force(); });
-  }
-  template <class V>
-  static auto return_(V&& v) {
-    return Applicative<tandemory::ReaderTOf<F, M>>::pure(std::forward<V>(v));
-  }
-  template <class X>
-  static auto join(X&& mm) {
-    return bind(std::forward<X>(mm), [](const auto& inner) { return inner; });
   }
 };
 
@@ -430,22 +398,18 @@ namespace basis {
 // Positions shift by the Semigroups of Rep F and Rep M, the outer position on
 // the left.
 template <class F, class M>
-struct Extend<tandemory::ReaderTOf<F, M>> {
+struct Extend<tandemory::ReaderTOf<F, M>> : ExtendDefaults<tandemory::ReaderTOf<F, M>> {
   template <class Fn, class B>
   static auto extended(Fn h, const tandemory::ReaderT<F, M, B>& x) {
     return tandemory::detail::extendReader(
         [](const auto& a, const auto& b) { return combine(a, b); }, std::move(h), x);
-  }
-  template <class B>
-  static auto duplicated(const tandemory::ReaderT<F, M, B>& x) {
-    return extended([](const tandemory::ReaderT<F, M, B>& y) { return y; }, x);
   }
 };
 
 // extract reads the pair of the two mempty positions; positions shift by the
 // two mappends.
 template <class F, class M>
-struct Comonad<tandemory::ReaderTOf<F, M>> {
+struct Comonad<tandemory::ReaderTOf<F, M>> : ComonadDefaults<tandemory::ReaderTOf<F, M>> {
   template <class B>
   static B extract(const tandemory::ReaderT<F, M, B>& x) {
     return tandemory::Representable<M>::index(
@@ -455,10 +419,6 @@ struct Comonad<tandemory::ReaderTOf<F, M>> {
   static auto extend(Fn h, const tandemory::ReaderT<F, M, B>& x) {
     return tandemory::detail::extendReader(
         [](const auto& a, const auto& b) { return mappend(a, b); }, std::move(h), x);
-  }
-  template <class B>
-  static auto duplicate(const tandemory::ReaderT<F, M, B>& x) {
-    return extend([](const tandemory::ReaderT<F, M, B>& y) { return y; }, x);
   }
 };
 
