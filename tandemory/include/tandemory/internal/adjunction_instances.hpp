@@ -101,6 +101,26 @@ struct GetPar1 {
     return x.unPar1;
   }
 };
+// A one-field wrapper W around f -| u, as W f -| W u: Of<X> is the tag of
+// W X, Wrapped<X, A> its value, Get<X>::get its field. unit wraps each F A
+// that f's leftAdjunct hands on, and the result; counit unwraps both layers
+// for f's rightAdjunct.
+template <template <class> class Of, template <class, class> class Wrapped, template <class> class Get, class F>
+struct WrapperAdjunction : AdjunctionDefaults<Of<F>> {
+  using Right = Of<RightAdjoint<F>>;
+  template <class A>
+  static auto unit(const A& a) {
+    using U = RightAdjoint<F>;
+    auto t = Adjunction<F>::leftAdjunct([](const basis::Apply<F, A>& fa) { return Wrapped<F, A>{fa}; }, a);
+    return Wrapped<U, Wrapped<F, A>>{std::move(t)};
+  }
+  template <class A>
+  static A counit(const Wrapped<F, Wrapped<RightAdjoint<F>, A>>& x) {
+    using U = RightAdjoint<F>;
+    using UA = Wrapped<U, A>;
+    return Adjunction<F>::rightAdjunct([](const UA& y) { return Get<U>::get(y); }, Get<F>::get(x));
+  }
+};
 }  // namespace detail
 
 template <>
@@ -135,20 +155,8 @@ struct Adjunction<basis::V1Tag> {
 
 // IdentityT f -| IdentityT u.
 template <class F>
-struct Adjunction<basis::IdentityTOf<F>> : AdjunctionDefaults<basis::IdentityTOf<F>> {
-  using Right = basis::IdentityTOf<RightAdjoint<F>>;
-  template <class A>
-  static auto unit(const A& a) {
-    using U = RightAdjoint<F>;
-    auto t = Adjunction<F>::leftAdjunct([](const basis::Apply<F, A>& fa) { return basis::IdentityT<F, A>{fa}; }, a);
-    return basis::IdentityT<U, basis::IdentityT<F, A>>{std::move(t)};
-  }
-  template <class A>
-  static A counit(const basis::IdentityT<F, basis::IdentityT<RightAdjoint<F>, A>>& x) {
-    using UA = basis::IdentityT<RightAdjoint<F>, A>;
-    return Adjunction<F>::rightAdjunct([](const UA& y) { return y.runIdentityT; }, x.runIdentityT);
-  }
-};
+struct Adjunction<basis::IdentityTOf<F>>
+    : detail::WrapperAdjunction<basis::IdentityTOf, basis::IdentityT, detail::GetIdentityT, F> {};
 
 // EnvT e f -| the outside ReaderT e u: unit pairs its argument's F-structure
 // with the environment the reader is run at; counit runs each reader at the
@@ -296,20 +304,7 @@ struct Adjunction<basis::GSumOf<F, F2>> : AdjunctionDefaults<basis::GSumOf<F, F2
 
 // Rec1 f -| Rec1 u.
 template <class F>
-struct Adjunction<basis::Rec1Of<F>> : AdjunctionDefaults<basis::Rec1Of<F>> {
-  using Right = basis::Rec1Of<RightAdjoint<F>>;
-  template <class A>
-  static auto unit(const A& a) {
-    using U = RightAdjoint<F>;
-    auto t = Adjunction<F>::leftAdjunct([](const basis::Apply<F, A>& fa) { return basis::Rec1<F, A>{fa}; }, a);
-    return basis::Rec1<U, basis::Rec1<F, A>>{std::move(t)};
-  }
-  template <class A>
-  static A counit(const basis::Rec1<F, basis::Rec1<RightAdjoint<F>, A>>& x) {
-    using UA = basis::Rec1<RightAdjoint<F>, A>;
-    return Adjunction<F>::rightAdjunct([](const UA& y) { return y.unRec1; }, x.unRec1);
-  }
-};
+struct Adjunction<basis::Rec1Of<F>> : detail::WrapperAdjunction<basis::Rec1Of, basis::Rec1, detail::GetRec1, F> {};
 
 // Free f -| Cofree u.
 //
