@@ -19,6 +19,13 @@ using RTag = ReaderTOf<basis::ComplexTag, basis::VectorTag>;
 using Fold = basis::Foldable<RTag>;
 
 Rd sample() { return Rd{basis::Complex<V>{{1, 2, 3}, {4, 5, 6, 7}}}; }
+
+// Ordered by key alone; the tag tells equal keys apart.
+struct Keyed {
+  Int key;
+  int tag;
+  bool operator<=(const Keyed& o) const { return key <= o.key; }
+};
 Rd emptyReader() { return Rd{basis::Complex<V>{{}, {}}}; }
 
 TEST(ReaderFolds, VisitTheOuterStructureFirstThenEachInner) {
@@ -89,11 +96,6 @@ TEST(ReaderFolds, ElemPutsTheSoughtValueOnTheLeft) {
 }
 
 TEST(ReaderFolds, MaximumAndMinimumBreakTiesLikeMaxAndMin) {
-  struct Keyed {
-    Int key;
-    int tag;
-    bool operator<=(const Keyed& o) const { return key <= o.key; }
-  };
   using K = std::vector<Keyed>;
   ReaderT<basis::ComplexTag, basis::VectorTag, Keyed> x{basis::Complex<K>{{Keyed{1, 0}, Keyed{0, 1}}, {Keyed{1, 2}, Keyed{0, 3}}}};
   using FoldK = basis::Foldable<ReaderTOf<basis::ComplexTag, basis::VectorTag>>;
@@ -168,11 +170,6 @@ TEST(ReaderNonEmptyFolds, OneElementIsTheStartingValue) {
 }
 
 TEST(ReaderNonEmptyFolds, MaximumAndMinimumBreakTiesLikeMaxAndMin) {
-  struct Keyed {
-    Int2 key;
-    int tag;
-    bool operator<=(const Keyed& o) const { return key <= o.key; }
-  };
   using RK = ReaderT<basis::IdentityTag, basis::NonEmptyTag, Keyed>;
   RK x{basis::Identity<basis::NonEmpty<Keyed>>{ne<Keyed>(Keyed{1, 0}, {Keyed{1, 1}, Keyed{0, 2}, Keyed{0, 3}})}};
   using F1 = basis::Foldable1<ReaderTOf<basis::IdentityTag, basis::NonEmptyTag>>;
