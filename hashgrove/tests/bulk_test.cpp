@@ -2,12 +2,17 @@
 // the guarantee that a map shared before an in-place insertion is unchanged.
 
 #include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
 
+#include <list>
+#include <ranges>
 #include <string>
 #include <vector>
 
 #include <hashgrove/internal.hpp>
 #include <hashgrove/internal/debug.hpp>
+#include <hashgrove/set.hpp>
+#include <hashgrove/strict.hpp>
 
 #include "test_key.hpp"
 
@@ -80,6 +85,59 @@ TEST(FromList, BuildsTheSameShapeAsPersistentInsertion) {
   for (int i = 0; i < 5000; ++i) many.emplace_back(key(i, static_cast<std::uint64_t>(i) * 0x9e3779b97f4a7c15ULL), i);
   EXPECT_TRUE(sameShape(fromList(many), inserted(many)));
   EXPECT_TRUE(debug::valid(fromList(many)).isValid());
+}
+
+// Hashes that share long prefixes, differ only in the top fragment, or
+// collide outright, with repeated keys: every way the layout can part keys.
+rc::Gen<Pairs> pairsWithCloseHashes() {
+  const std::uint64_t pool[] = {0x0, 0x1, 0x21, 0x421, 0x8421, 0x1000000000000000, 0xf000000000000000,
+                                0xf000000000000001, 0x7fffffffffffffff, 0xffffffffffffffff, 0x3e0, 0x3e1};
+  auto pair = rc::gen::apply(
+      [pool](int id, int tag, int v) {
+        // the hash follows from the id, so equal keys hash alike
+        return std::pair<Key, int>{tagged(id, pool[static_cast<std::size_t>(id) % std::size(pool)], tag), v};
+      },
+      rc::gen::inRange(0, 40), rc::gen::inRange(0, 4), rc::gen::inRange(0, 100));
+  return rc::gen::container<Pairs>(pair);
+}
+
+RC_GTEST_PROP(FromList, LaysOutTheTrieInsertionBuilds, ()) {
+  const Pairs pairs = *pairsWithCloseHashes();
+  const Map expected = inserted(pairs);
+  RC_ASSERT(sameShape(fromList(pairs), expected));
+  // A range that can only be walked once is taken in order first.
+  const std::list<std::pair<Key, int>> walked(pairs.begin(), pairs.end());
+  RC_ASSERT(sameShape(fromList(walked), expected));
+  RC_ASSERT(sameShape(fromList(pairs | std::views::transform([](const auto& p) { return p; })), expected));
+  RC_ASSERT(sameShape(strict::fromList(pairs), expected));
+  const std::vector<Key> keys(std::views::keys(pairs).begin(), std::views::keys(pairs).end());
+  set::HashSet<Key> one;
+  for (const Key& k : keys) one = set::insert(k, one);
+  auto elements = [](const set::HashSet<Key>& s) {
+    std::vector<std::pair<std::int64_t, int>> out;
+    for (const Key& k : set::toList(s)) out.emplace_back(k.id, k.tag);
+    return out;
+  };
+  RC_ASSERT(elements(set::fromList(keys)) == elements(one));
+}
+
+TEST(FromList, StrictFormEvaluatesEachValueInInputOrderBeforeHashingItsKey) {
+  std::vector<std::string> events;
+  std::vector<std::pair<Key, basis::Lazy<int>>> pairs;
+  for (int i = 0; i < 3; ++i) {
+    pairs.emplace_back(key(i, static_cast<std::uint64_t>(2 - i)), basis::Lazy<int>::defer([&events, i] {
+                         events.push_back("value " + std::to_string(i));
+                         return i;
+                       }));
+  }
+  Key::resetCounts();
+  const Map m = strict::fromList(pairs);
+  EXPECT_EQ(events, (std::vector<std::string>{"value 0", "value 1", "value 2"}));
+  EXPECT_EQ(Key::hashCalls, 3);
+  EXPECT_TRUE(lookup(key(1, 1), m)->isEvaluated());
+  // The lazy form leaves every value deferred.
+  std::vector<std::pair<Key, basis::Lazy<int>>> fresh{{key(7), basis::Lazy<int>::defer([] { return 7; })}};
+  EXPECT_FALSE(lookup(key(7), fromList(fresh))->isEvaluated());
 }
 
 TEST(FromList, BucketKeepsListOrderAndReplacesInPlace) {

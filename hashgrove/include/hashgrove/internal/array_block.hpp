@@ -68,8 +68,11 @@ class BlockHeader {
     if (tag != kEmptyTag) refs_.fetch_add(1, std::memory_order_relaxed);
   }
   // True when this was the last reference; the caller then frees the block.
+  // A count of one seen by the holder is the last reference: no other thread
+  // holds one to copy, so the block dies without a locked decrement.
   bool release() const noexcept {
-    return tag != kEmptyTag && refs_.fetch_sub(1, std::memory_order_acq_rel) == 1;
+    if (tag == kEmptyTag) return false;
+    return refs_.load(std::memory_order_acquire) == 1 || refs_.fetch_sub(1, std::memory_order_acq_rel) == 1;
   }
   std::uint32_t useCount() const noexcept { return refs_.load(std::memory_order_acquire); }
   // True when the caller's reference is the only one: the block may be written.

@@ -1,5 +1,6 @@
 #pragma once
-// Bulk construction: a whole map from a range of pairs, filled in place.
+// Bulk construction: a whole map from a range of pairs, laid out at once, and
+// insertion into a map under construction, filled in place.
 //
 // `unsafeInsert` and `unsafeInsertWithKey` walk and build as insertion does,
 // except that where the key's path runs through an occupied slot of a branch
@@ -10,11 +11,16 @@
 // holds elsewhere is therefore never changed: pass the map by value (moved)
 // to build in place.
 
+#include <algorithm>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <ranges>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include <basis/lazy.hpp>
 
@@ -144,6 +150,117 @@ void unsafeInsertInto(HashMap<K, V>& slot, Hash h, const K& k, const basis::Lazy
   }
 }
 
+// --- Laying out a whole trie at once ---------------------------------------
+//
+// A bulk build from an indexable input hashes every key once, in input order,
+// then sorts the keys by hash fragment level by level (a stable counting sort
+// per level) and builds each node once, exactly sized, children before their
+// branch. The trie is the one insertion in input order builds: its shape
+// depends only on the hashes, and keys sharing a whole hash go into their
+// Leaf or Collision by the very insertion steps, in input order.
+
+// A key of a bulk build: its hash and its position in the input.
+struct Staged {
+  Hash hash;
+  std::size_t at;
+};
+
+// The subtrie at shift s of the n keys in `es`, which agree on every fragment
+// below s; `scratch` has room for n keys. Recursion depth: one per fragment.
+template <class K, class V, class Source, class G>
+HashMap<K, V> layOut(Staged* es, Staged* scratch, std::size_t n, Shift s, Source& src, G& combine) {
+  const Hash h0 = es[0].hash;
+  if (n == 1) return makeLeaf<K, V>(h0, src.key(es[0].at), src.value(es[0].at));
+  Hash differ = 0;
+  for (std::size_t j = 1; j < n; ++j) differ |= es[j].hash ^ h0;
+  if (differ == 0) {
+    HashMap<K, V> t;
+    for (std::size_t j = 0; j < n; ++j) unsafeInsertInto<K, V>(t, h0, src.key(es[j].at), src.value(es[j].at), combine, s);
+    return t;
+  }
+  // The keys part at fragment d; above it they share one-child branches.
+  const Shift d = std::countr_zero(differ) / bitsPerSubkey * bitsPerSubkey;
+  // A stable counting sort by that fragment into scratch; the loops over
+  // fragments visit only the occupied ones.
+  std::uint32_t count[maxChildren] = {};
+  Bitmap b = 0;
+  for (std::size_t j = 0; j < n; ++j) {
+    const std::int64_t f = index(es[j].hash, d);
+    ++count[f];
+    b |= Bitmap{1} << f;
+  }
+  std::size_t cursor[maxChildren];
+  std::size_t at = 0;
+  for (Bitmap r = b; r != 0; r &= r - 1) {
+    const int f = std::countr_zero(r);
+    cursor[f] = at;
+    at += count[f];
+  }
+  for (std::size_t j = 0; j < n; ++j) scratch[cursor[index(es[j].hash, d)]++] = es[j];
+  auto fill = fillBranch<K, V>(static_cast<std::size_t>(std::popcount(b)), b);
+  for (Bitmap r = b; r != 0; r &= r - 1) {
+    const int f = std::countr_zero(r);
+    const std::size_t hi = cursor[f], lo = hi - count[f];
+    fill.emplace(layOut<K, V>(scratch + lo, es + lo, hi - lo, nextShift(d), src, combine));
+  }
+  HashMap<K, V> node = finish(fill);
+  for (Shift t = d; t > s;) {
+    t -= bitsPerSubkey;
+    auto g = fillBranch<K, V>(1, mask(h0, t));
+    g.emplace(std::move(node));
+    node = finish(g);
+  }
+  return node;
+}
+
+// The map of src's n keys with their values: src.hash(i) is called once per
+// key in input order (and may do the input's other per-key work first),
+// src.key(i) and src.value(i) when the key's node is built; keys sharing a
+// hash meet `combine` as insertion in input order meets it.
+template <class K, class V, class Source, class G>
+HashMap<K, V> layOutAll(std::size_t n, Source& src, G& combine) {
+  if (n == 0) return HashMap<K, V>();
+  auto staged = std::make_unique_for_overwrite<Staged[]>(2 * n);
+  for (std::size_t i = 0; i < n; ++i) staged[i] = Staged{src.hash(i), i};
+  return layOut<K, V>(staged.get(), staged.get() + n, n, 0, src, combine);
+}
+
+// A range whose elements can be read in place by index, as often as needed.
+template <class R>
+concept IndexableInPlace = std::ranges::random_access_range<R> && std::ranges::sized_range<R> &&
+                           std::is_lvalue_reference_v<std::ranges::range_reference_t<R>>;
+
+// Key-value pairs read in place from an indexable range; `Force` evaluates
+// each value, in input order, before its key is hashed.
+template <class K, class V, class R, bool Force = false>
+struct PairsInPlace {
+  R& pairs;
+  decltype(auto) at(std::size_t i) const { return std::ranges::begin(pairs)[static_cast<std::ranges::range_difference_t<R>>(i)]; }
+  Hash hash(std::size_t i) const {
+    if constexpr (Force) {
+      if constexpr (basis::detail::IsLazy<std::remove_cvref_t<decltype(std::get<1>(at(i)))>>::value) std::get<1>(at(i)).force();
+    }
+    return internal::hash(key(i));
+  }
+  const K& key(std::size_t i) const { return std::get<0>(at(i)); }
+  basis::Lazy<V> value(std::size_t i) const { return basis::Lazy<V>(std::get<1>(at(i))); }
+};
+
+// The map of a range of pairs, laid out at once: in place when the range is
+// indexable, else from a copy of its pairs taken in order.
+template <class K, class V, bool Force = false, class R, class G>
+HashMap<K, V> layOutPairs(R&& pairs, G& combine) {
+  if constexpr (IndexableInPlace<std::remove_reference_t<R>>) {
+    PairsInPlace<K, V, std::remove_reference_t<R>, Force> src{pairs};
+    return layOutAll<K, V>(static_cast<std::size_t>(std::ranges::size(pairs)), src, combine);
+  } else {
+    std::vector<std::pair<K, basis::Lazy<V>>> taken;
+    if constexpr (std::ranges::sized_range<R>) taken.reserve(static_cast<std::size_t>(std::ranges::size(pairs)));
+    for (auto&& p : pairs) taken.emplace_back(std::get<0>(p), basis::Lazy<V>(std::get<1>(p)));
+    return layOutPairs<K, V, Force>(taken, combine);
+  }
+}
+
 template <class P>
 struct PairTypes {
   using key = std::remove_cvref_t<decltype(std::get<0>(std::declval<P>()))>;
@@ -186,19 +303,15 @@ HashMap<K, V> unsafeInsertWithKey(G&& g, const std::type_identity_t<K>& k, std::
 }
 
 // A map of the range's pairs (std::pair or std::tuple of a key and a V or a
-// basis::Lazy<V>); a repeated key keeps its last value and key. Each pair
-// costs one hash and one walk; no branch array on a key's path is copied.
+// basis::Lazy<V>); a repeated key keeps its last value and key. Hashes each
+// key once, then builds every node once, exactly sized: O(n) per trie level,
+// 32 bytes of scratch per pair (plus a copy of the pairs when the range cannot
+// be read in place by index).
 template <std::ranges::input_range R, class P = std::ranges::range_value_t<R>,
           class K = typename detail::PairTypes<P>::key, class V = typename detail::PairTypes<P>::value>
 HashMap<K, V> fromList(R&& pairs) {
-  HashMap<K, V> m;
   detail::NoCombine none;
-  for (auto&& p : pairs) {
-    const K& k = std::get<0>(p);
-    const basis::Lazy<V> v(std::get<1>(p));
-    detail::unsafeInsertInto<K, V>(m, internal::hash(k), k, v, none, 0);
-  }
-  return m;
+  return detail::layOutPairs<K, V>(std::forward<R>(pairs), none);
 }
 
 // As `fromList`, a repeated key holding a deferred f(new value, stored value);
@@ -206,16 +319,10 @@ HashMap<K, V> fromList(R&& pairs) {
 template <class F, std::ranges::input_range R, class P = std::ranges::range_value_t<R>,
           class K = typename detail::PairTypes<P>::key, class V = typename detail::PairTypes<P>::value>
 HashMap<K, V> fromListWith(F f, R&& pairs) {
-  HashMap<K, V> m;
   auto combine = [&f](const K&, const basis::Lazy<V>& nv, const basis::Lazy<V>& old) {
     return basis::Lazy<V>::defer([f, nv, old]() { return f(nv, old); });
   };
-  for (auto&& p : pairs) {
-    const K& k = std::get<0>(p);
-    const basis::Lazy<V> v(std::get<1>(p));
-    detail::unsafeInsertInto<K, V>(m, internal::hash(k), k, v, combine, 0);
-  }
-  return m;
+  return detail::layOutPairs<K, V>(std::forward<R>(pairs), combine);
 }
 
 // As `fromListWith`, f also receiving the key of the pair being inserted:
@@ -223,16 +330,10 @@ HashMap<K, V> fromListWith(F f, R&& pairs) {
 template <class F, std::ranges::input_range R, class P = std::ranges::range_value_t<R>,
           class K = typename detail::PairTypes<P>::key, class V = typename detail::PairTypes<P>::value>
 HashMap<K, V> fromListWithKey(F f, R&& pairs) {
-  HashMap<K, V> m;
   auto combine = [&f](const K& key, const basis::Lazy<V>& nv, const basis::Lazy<V>& old) {
     return basis::Lazy<V>::defer([f, key, nv, old]() { return f(key, nv, old); });
   };
-  for (auto&& p : pairs) {
-    const K& k = std::get<0>(p);
-    const basis::Lazy<V> v(std::get<1>(p));
-    detail::unsafeInsertInto<K, V>(m, internal::hash(k), k, v, combine, 0);
-  }
-  return m;
+  return detail::layOutPairs<K, V>(std::forward<R>(pairs), combine);
 }
 
 }  // namespace hashgrove::internal

@@ -33,22 +33,24 @@ struct LookupHit {
 template <class K, class V>
 LookupHit<V> lookupRecordCollision_raw(Hash h, const std::type_identity_t<K>& k, const HashMap<K, V>& m) {
   const HashMap<K, V>* t = &m;
-  Shift s = 0;
   // Branch levels first, in a tight loop: Full nodes (the common kind near
-  // the root of a large map) index directly, sparse ones count bits.
+  // the root of a large map) index directly, sparse ones count bits. `rest`
+  // is h shifted past the fragments used so far: its low five bits are the
+  // next fragment (index(h, s)), and 0 once the hash is used up.
+  Hash rest = h;
   for (;;) {
     const Kind kind = t->kind();
     if (kind == Kind::Full) {
-      t = &t->children()[index(h, s)];
+      t = &t->children()[rest & subkeyMask];
     } else if (kind == Kind::BitmapIndexed) {
       const Bitmap b = t->bitmap();
-      const Bitmap bit = mask(h, s);
+      const Bitmap bit = Bitmap{1} << (rest & subkeyMask);
       if ((b & bit) == 0) return {};
       t = &t->children()[sparseIndex(b, bit)];
     } else {
       break;
     }
-    s = nextShift(s);
+    rest >>= bitsPerSubkey;
   }
   switch (t->kind()) {
     case Kind::Leaf: {

@@ -260,22 +260,44 @@ ElementRange<T> toList(const HashSet<T>& s) {
   return internal::keys(s.asMap());
 }
 
+namespace detail {
+// The elements of an indexable range, read in place, each with the shared unit.
+template <class T, class R>
+struct ElementsInPlace {
+  R& xs;
+  const T& key(std::size_t i) const {
+    return elementOf(std::ranges::begin(xs)[static_cast<std::ranges::range_difference_t<R>>(i)]);
+  }
+  Hash hash(std::size_t i) const { return internal::hash(key(i)); }
+  basis::Lazy<basis::Unit> value(std::size_t) const { return sharedUnit(); }
+};
+}  // namespace detail
+
 // The set of the range's elements (T, or basis::Lazy<T> forced as it is
-// reached), inserted one at a time in range order as `insert` inserts them:
-// of equal elements the first stays where it sits alone in a Leaf, while in a
-// collision bucket each later one takes its place. The range is read once,
-// cell by cell; the set under construction is written in place (no path is
-// copied), which no caller can tell from copying. O(n log32 n); throws what
-// hashing, `==` or a deferred element throws, and then nothing is returned.
+// reached, in range order), the set `insert` builds from them one at a time
+// in range order: of equal elements the first stays where it sits alone in a
+// Leaf, while in a collision bucket each later one takes its place. An
+// indexable range is read in place and the trie laid out at once (every node
+// built once, exactly sized; 32 bytes of scratch per element); another range
+// is read once, cell by cell, into a set under construction written in place.
+// O(n log32 n); throws what hashing, `==` or a deferred element throws, and
+// then nothing is returned.
 template <std::ranges::input_range R, class T = detail::RangeElement<R>>
 HashSet<T> fromList(R&& xs) {
-  HashMap<T, basis::Unit> building;
-  for (auto&& cell : xs) {
-    const T& x = detail::elementOf(cell);
-    const Hash h = internal::hash(x);
-    detail::insertElementInPlace(building, h, x);
+  if constexpr (internal::detail::IndexableInPlace<std::remove_reference_t<R>>) {
+    detail::ElementsInPlace<T, std::remove_reference_t<R>> src{xs};
+    internal::detail::NoCombine none;
+    return HashSet<T>(
+        internal::detail::layOutAll<T, basis::Unit>(static_cast<std::size_t>(std::ranges::size(xs)), src, none));
+  } else {
+    HashMap<T, basis::Unit> building;
+    for (auto&& cell : xs) {
+      const T& x = detail::elementOf(cell);
+      const Hash h = internal::hash(x);
+      detail::insertElementInPlace(building, h, x);
+    }
+    return HashSet<T>(std::move(building));
   }
-  return HashSet<T>(std::move(building));
 }
 
 // `fromListN`: `fromList` of the elements; the count is ignored.
