@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "basis/utf8.hpp"
+
 namespace basis::binary {
 
 namespace {
@@ -114,22 +116,8 @@ std::optional<bool> Binary<bool>::get(binary::Get& g) {
 }
 
 void Binary<char32_t>::put(char32_t c, binary::Put& p) {
-  if (c > 0x10FFFF) c = 0xFFFD;
-  if (c < 0x80) {
-    p.putWord8(static_cast<std::uint8_t>(c));
-  } else if (c < 0x800) {
-    p.putWord8(static_cast<std::uint8_t>(0xC0 | (c >> 6)));
-    p.putWord8(static_cast<std::uint8_t>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    p.putWord8(static_cast<std::uint8_t>(0xE0 | (c >> 12)));
-    p.putWord8(static_cast<std::uint8_t>(0x80 | ((c >> 6) & 0x3F)));
-    p.putWord8(static_cast<std::uint8_t>(0x80 | (c & 0x3F)));
-  } else {
-    p.putWord8(static_cast<std::uint8_t>(0xF0 | (c >> 18)));
-    p.putWord8(static_cast<std::uint8_t>(0x80 | ((c >> 12) & 0x3F)));
-    p.putWord8(static_cast<std::uint8_t>(0x80 | ((c >> 6) & 0x3F)));
-    p.putWord8(static_cast<std::uint8_t>(0x80 | (c & 0x3F)));
-  }
+  char bytes[4];
+  p.putByteString(std::string_view(bytes, detail::encodeUtf8(c > 0x10FFFF ? 0xFFFD : c, bytes)));
 }
 
 std::optional<char32_t> Binary<char32_t>::get(binary::Get& g) {

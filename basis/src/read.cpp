@@ -5,6 +5,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "basis/utf8.hpp"
+
 namespace basis {
 
 namespace detail {
@@ -62,42 +64,6 @@ constexpr AsciiName kAsciiNames[] = {
     {"CAN", 24},  {"EM", 25},   {"SUB", 26},  {"ESC", 27},  {"FS", 28},   {"GS", 29},
     {"RS", 30},   {"US", 31},   {"SP", 32},   {"DEL", 127},
 };
-
-// Decodes one UTF-8 sequence at in[i] (a well-formed one only), advancing i.
-bool decodeUtf8At(std::string_view in, std::size_t& i, char32_t& out) {
-  const auto b0 = static_cast<unsigned char>(in[i]);
-  std::size_t len;
-  char32_t c;
-  if (b0 < 0x80) {
-    out = b0;
-    ++i;
-    return true;
-  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-    len = 2;
-    c = b0 & 0x1F;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    len = 3;
-    c = b0 & 0x0F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    len = 4;
-    c = b0 & 0x07;
-  } else {
-    return false;
-  }
-  if (in.size() - i < len) return false;
-  for (std::size_t k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(in[i + k]);
-    if ((b & 0xC0) != 0x80) return false;
-    c = (c << 6) | (b & 0x3F);
-  }
-  if ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
-      (len == 4 && (c < 0x10000 || c > 0x10FFFF))) {
-    return false;
-  }
-  out = c;
-  i += len;
-  return true;
-}
 
 // Reads the escape after a backslash at in[i] (i points past the
 // backslash); advances i. False for an unknown or out-of-range escape.
@@ -171,7 +137,9 @@ bool decodeLiteralChar(std::string_view in, std::size_t& i, char32_t& out, bool&
     return decodeEscape(in, i, out);
   }
   escaped = false;
-  return decodeUtf8At(in, i, out);
+  const std::size_t len = detail::decodeUtf8At(in, i, out);
+  i += len;
+  return len != 0;
 }
 
 // Scans a string literal starting at the opening quote in[0]; calls

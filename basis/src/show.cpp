@@ -5,6 +5,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "basis/utf8.hpp"
+
 namespace basis {
 
 namespace {
@@ -20,48 +22,6 @@ void appendDecimal(std::uint64_t x, std::string& out) {
   char buf[24];
   auto r = std::to_chars(buf, buf + sizeof buf, x);
   out.append(buf, r.ptr);
-}
-
-// Decodes one UTF-8 sequence at s[i]; a malformed one reads as U+FFFD and
-// consumes one byte.
-char32_t decodeUtf8(std::string_view s, std::size_t& i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  auto cont = [&](std::size_t k) -> int {
-    if (i + k >= s.size()) return -1;
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    return (b & 0xC0) == 0x80 ? (b & 0x3F) : -1;
-  };
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  }
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    int c1 = cont(1);
-    if (c1 >= 0) {
-      i += 2;
-      return static_cast<char32_t>(((b0 & 0x1F) << 6) | c1);
-    }
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    int c1 = cont(1), c2 = cont(2);
-    if (c1 >= 0 && c2 >= 0) {
-      char32_t c = static_cast<char32_t>(((b0 & 0x0F) << 12) | (c1 << 6) | c2);
-      if (c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) {
-        i += 3;
-        return c;
-      }
-    }
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    int c1 = cont(1), c2 = cont(2), c3 = cont(3);
-    if (c1 >= 0 && c2 >= 0 && c3 >= 0) {
-      char32_t c = static_cast<char32_t>(((b0 & 0x07) << 18) | (c1 << 12) | (c2 << 6) | c3);
-      if (c >= 0x10000 && c <= 0x10FFFF) {
-        i += 4;
-        return c;
-      }
-    }
-  }
-  ++i;
-  return 0xFFFD;
 }
 
 // One character inside a string literal: `"` is escaped, `'` is not.
@@ -124,9 +84,9 @@ void showUtf8StringLiteral(std::string_view utf8, std::string& out) {
   out += '"';
   std::size_t i = 0;
   if (i < utf8.size()) {
-    char32_t c = decodeUtf8(utf8, i);
+    char32_t c = detail::decodeUtf8OrReplace(utf8, i);
     while (i < utf8.size()) {
-      char32_t next = decodeUtf8(utf8, i);
+      char32_t next = detail::decodeUtf8OrReplace(utf8, i);
       showStringChar(c, next, out);
       c = next;
     }

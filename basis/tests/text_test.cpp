@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "basis/bytes.hpp"
+#include "basis/error.hpp"
+#include "basis/text_encoding.hpp"
 
 namespace {
 
@@ -35,6 +37,15 @@ bool modelValid(const std::string& s) {
     i += len;
   }
   return true;
+}
+
+// Byte strings biased towards the bytes that start, continue or break
+// multi-byte sequences.
+rc::Gen<std::string> biasedBytes() {
+  return rc::gen::container<std::string>(
+      rc::gen::elementOf(std::string("\x00\x41\x7f\x80\x8f\x90\x9f\xa0\xbf\xc0\xc2\xdf\xe0\xed"
+                                     "\xef\xf0\xf4\xf5\xff",
+                                     19)));
 }
 
 TEST(Utf8Validity, AcceptsWellFormedAndRejectsEveryMalformedKind) {
@@ -69,11 +80,7 @@ TEST(Utf8Validity, AcceptsWellFormedAndRejectsEveryMalformedKind) {
 
 RC_GTEST_PROP(Utf8Validity, AgreesWithADecodingModel, (std::string s)) {
   RC_ASSERT(basis::isValidUtf8(s) == modelValid(s));
-  // Bias towards multi-byte sequences as well.
-  const auto bytes = *rc::gen::container<std::string>(
-      rc::gen::elementOf(std::string("\x00\x41\x7f\x80\x8f\x90\x9f\xa0\xbf\xc0\xc2\xdf\xe0\xed"
-                                     "\xef\xf0\xf4\xf5\xff",
-                                     19)));
+  const auto bytes = *biasedBytes();
   RC_ASSERT(basis::isValidUtf8(bytes) == modelValid(bytes));
 }
 
@@ -103,6 +110,60 @@ TEST(Text, DecodeLatin1OrderAndTextForm) {
   EXPECT_LT(basis::Text::pack(U"\uffff"), basis::Text::pack(U"\U00010000"));
   EXPECT_EQ(basis::show(basis::Text::pack(U"a\"\u00e91")), "\"a\\\"\\233\\&1\"");
   EXPECT_EQ(basis::showsPrec(11, basis::Text()), "\"\"");
+}
+
+TEST(TextEncodingUtf8, EncodesScalarsAndRaisesOnWhatItCannotEncode) {
+  EXPECT_EQ(basis::utf8().name, "UTF-8");
+  EXPECT_EQ(basis::utf8().encode(U"a\u00e9\u20ac\U0001F600"), "a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
+  for (char32_t bad : {char32_t{0xD800}, char32_t{0xDFFF}, char32_t{0x110000}}) {
+    try {
+      basis::utf8().encode(std::u32string{U'a', bad});
+      ADD_FAILURE() << static_cast<std::uint32_t>(bad);
+    } catch (const basis::ErrorCall& e) {
+      std::string expected = "recoverEncode: invalid argument (cannot encode character ";
+      basis::showCharLiteral(bad, expected);
+      EXPECT_EQ(e.what(), expected + ")");
+    }
+  }
+}
+
+TEST(TextEncodingUtf8, DecodingNamesTheFirstByteThatStartsNoWellFormedSequence) {
+  struct Case {
+    std::string bytes;
+    const char* byte;  // the byte the message names
+  };
+  const std::vector<Case> cases = {
+      {"\xff", "ff"},
+      {"ab\x80", "80"},              // lone continuation
+      {"a\xc3\xa9\xe2\x82", "e2"},  // truncated at the end
+      {"\xc3(", "c3"},               // bad continuation
+      {"\xed\xa0\x80", "ed"},        // encoded surrogate
+      {"\xc0\x80", "c0"},             // overlong
+      {"x\xf4\x90\x80\x80", "f4"},  // above U+10FFFF
+  };
+  for (const Case& c : cases) {
+    try {
+      basis::utf8().decode(c.bytes);
+      ADD_FAILURE() << c.byte;
+    } catch (const basis::ErrorCall& e) {
+      EXPECT_EQ(e.what(), std::string("recoverDecode: invalid argument (cannot decode byte sequence "
+                                      "starting from byte 0x") +
+                              c.byte + ")");
+    }
+  }
+}
+
+RC_GTEST_PROP(TextEncodingUtf8, DecodesExactlyTheValidBytesAsTextDoes, ()) {
+  const auto bytes = *biasedBytes();
+  const auto text = basis::Text::fromUtf8(bytes);
+  try {
+    const std::u32string chars = basis::utf8().decode(bytes);
+    RC_ASSERT(text.has_value());
+    RC_ASSERT(chars == text->unpack());
+    RC_ASSERT(basis::utf8().encode(chars) == bytes);
+  } catch (const basis::ErrorCall&) {
+    RC_ASSERT(!text.has_value());
+  }
 }
 
 TEST(LazyByteString, EqualityIgnoresChunking) {

@@ -12,6 +12,7 @@
 #include "basis/error.hpp"
 #include "basis/show.hpp"
 #include "basis/text.hpp"
+#include "basis/utf8.hpp"
 
 namespace basis {
 
@@ -29,60 +30,37 @@ inline std::string encodeUtf8Strict(std::u32string_view s) {
   std::string out;
   out.reserve(s.size());
   for (char32_t c : s) {
-    if ((c & 0xFFF800u) == 0xD800u || c > 0x10FFFF) {
+    if (!isUtf8Encodable(c)) {
       std::string msg = "recoverEncode: invalid argument (cannot encode character ";
       showCharLiteral(c, msg);
       msg += ')';
       throw ErrorCall(std::move(msg));
     }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    appendUtf8(c, out);
   }
   return out;
 }
 
 inline std::u32string decodeUtf8Strict(std::string_view bytes) {
-  if (!isValidUtf8(bytes)) {
-    // Name the first byte that does not start a well-formed sequence.
-    std::size_t bad = 0;
-    for (std::size_t i = 0; i < bytes.size();) {
-      std::size_t len = 1;
+  std::u32string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    char32_t c;
+    const std::size_t len = decodeUtf8At(bytes, i, c);
+    if (len == 0) {
+      // Name the first byte that does not start a well-formed sequence.
+      static const char* const hex = "0123456789abcdef";
       const auto b = static_cast<unsigned char>(bytes[i]);
-      if (b >= 0xF0) {
-        len = 4;
-      } else if (b >= 0xE0) {
-        len = 3;
-      } else if (b >= 0xC0) {
-        len = 2;
-      }
-      if (len > bytes.size() - i || !isValidUtf8(bytes.substr(i, len))) {
-        bad = i;
-        break;
-      }
-      i += len;
+      std::string msg = "recoverDecode: invalid argument (cannot decode byte sequence starting from byte 0x";
+      msg += hex[b >> 4];
+      msg += hex[b & 15];
+      msg += ')';
+      throw ErrorCall(std::move(msg));
     }
-    static const char* const hex = "0123456789abcdef";
-    const auto b = static_cast<unsigned char>(bytes[bad]);
-    std::string msg = "recoverDecode: invalid argument (cannot decode byte sequence starting from byte 0x";
-    msg += hex[b >> 4];
-    msg += hex[b & 15];
-    msg += ')';
-    throw ErrorCall(std::move(msg));
+    out += c;
+    i += len;
   }
-  return Text::fromUtf8Unchecked(std::string(bytes)).unpack();
+  return out;
 }
 }  // namespace detail
 
