@@ -180,29 +180,13 @@ struct FoldableDefaults {
   // throws ErrorCall "maximum: empty structure" for an empty structure.
   template <class FA>
   static element_of<FA> maximum(const FA& xs) {
-    using A = element_of<FA>;
-    auto r = Foldable<F>::foldl_(
-        [](std::optional<A> acc, const auto& v) {
-          if (!acc || !(*acc >= forced(v))) acc = forced(v);
-          return acc;
-        },
-        std::optional<A>(), xs);
-    if (!r) throw ErrorCall("maximum: empty structure");
-    return *r;
+    return extremum(xs, [](const auto& kept, const auto& v) { return kept >= v; }, "maximum: empty structure");
   }
   // The least element, the earliest of equals (kept x stays when x <= v);
   // throws ErrorCall "minimum: empty structure" for an empty structure.
   template <class FA>
   static element_of<FA> minimum(const FA& xs) {
-    using A = element_of<FA>;
-    auto r = Foldable<F>::foldl_(
-        [](std::optional<A> acc, const auto& v) {
-          if (!acc || !(*acc <= forced(v))) acc = forced(v);
-          return acc;
-        },
-        std::optional<A>(), xs);
-    if (!r) throw ErrorCall("minimum: empty structure");
-    return *r;
+    return extremum(xs, [](const auto& kept, const auto& v) { return kept <= v; }, "minimum: empty structure");
   }
   // acc + v from 0, left to right.
   template <class FA>
@@ -215,6 +199,22 @@ struct FoldableDefaults {
   static element_of<FA> product(const FA& xs) {
     using A = element_of<FA>;
     return Foldable<F>::foldl_([](A acc, const auto& v) { return A(acc * forced(v)); }, A(1), xs);
+  }
+
+ private:
+  // The first element, replaced from the left by each v with !keep(kept, v);
+  // throws ErrorCall(emptyMessage) for an empty structure.
+  template <class FA, class Keep>
+  static element_of<FA> extremum(const FA& xs, Keep keep, const char* emptyMessage) {
+    using A = element_of<FA>;
+    auto r = Foldable<F>::foldl_(
+        [&keep](std::optional<A> acc, const auto& v) {
+          if (!acc || !keep(*acc, forced(v))) acc = forced(v);
+          return acc;
+        },
+        std::optional<A>(), xs);
+    if (!r) throw ErrorCall(emptyMessage);
+    return *r;
   }
 };
 
