@@ -325,26 +325,24 @@ struct Foldable<ListTag> : FoldableDefaults<ListTag> {
   }
 };
 
-// The actions combined from the left, each handed to liftA2 deferred; the
-// list must be finite.
+// The vector traversal of the list's cells, rebuilt as a list: the actions
+// are combined from the left, each handed to liftA2 deferred, and an element
+// is forced only when its action runs. The list must be finite.
 template <>
 struct Traversable<ListTag> : TraversableDefaults<ListTag> {
   template <class Fn, class A>
   static auto traverse(Fn g, const List<A>& xs) {
     using GB = Action<Fn, A>;
-    using G = tag_of<GB>;
     using B = element_of<GB>;
-    using Acc = detail::SnocList<B>;
-    auto gp = std::make_shared<Fn>(std::move(g));
-    Apply<G, Acc> acc = Applicative<G>::pure(Acc());
+    std::vector<Lazy<A>> cells;
     List<A> c = xs;
     while (auto u = c.uncons()) {
-      acc = Applicative<G>::liftA2(
-          [](const Acc& s, const B& b) { return s.snoc(b); }, std::move(acc),
-          Lazy<GB>::defer([gp, x = u->first]() -> GB { return demand((*gp)(x.force())); }));
+      cells.push_back(u->first);
       c = std::move(u->second);
     }
-    return Functor<G>::fmap([](const Acc& s) { return List<B>::fromRange(s.toVector()); }, acc);
+    auto onCell = [g = std::move(g)](const Lazy<A>& x) mutable { return g(x.force()); };
+    return Functor<tag_of<GB>>::fmap([](const std::vector<B>& ys) { return List<B>::fromRange(ys); },
+                                     Traversable<VectorTag>::traverse(std::move(onCell), cells));
   }
 };
 
