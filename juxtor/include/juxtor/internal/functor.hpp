@@ -90,10 +90,7 @@ struct Unalign<basis::ProductOf<F, G>> {
   // unalign of each part mapped with h (the parts' own unalignWith unused).
   template <class Fn, class C>
   static auto unalignWith(Fn h, const detail::Prod<F, G, C>& p) {
-    auto hp = std::make_shared<Fn>(std::move(h));
-    auto uf = basis::defer([hp, x = p.first] { return Unalign<F>::unalign(basis::Functor<F>::fmap(*hp, x.force())); });
-    auto ug = basis::defer([hp, y = p.second] { return Unalign<G>::unalign(basis::Functor<G>::fmap(*hp, y.force())); });
-    return detail::splitProducts<F, G>(uf, ug);
+    return unalign(basis::Functor<basis::ProductOf<F, G>>::fmap(std::move(h), p));
   }
 };
 
@@ -136,10 +133,7 @@ struct Unzip<basis::ProductOf<F, G>> {
   // unzip of each part mapped with h (the parts' own unzipWith unused).
   template <class Fn, class C>
   static auto unzipWith(Fn h, const detail::Prod<F, G, C>& p) {
-    auto hp = std::make_shared<Fn>(std::move(h));
-    auto uf = basis::defer([hp, x = p.first] { return Unzip<F>::unzip(basis::Functor<F>::fmap(*hp, x.force())); });
-    auto ug = basis::defer([hp, y = p.second] { return Unzip<G>::unzip(basis::Functor<G>::fmap(*hp, y.force())); });
-    return detail::splitProducts<F, G>(uf, ug);
+    return unzip(basis::Functor<basis::ProductOf<F, G>>::fmap(std::move(h), p));
   }
 };
 
