@@ -39,31 +39,11 @@ HashMap<K, V> insertModifyingWalk(Hash h, const K& k, const basis::Lazy<V>& x, F
       }
       return collision(h, p, L<K, V>{k, x});
     }
-    case Kind::BitmapIndexed: {
-      const Bitmap b = t.bitmap();
-      const Bitmap bit = mask(h, s);
-      const auto i = static_cast<std::size_t>(sparseIndex(b, bit));
-      const auto n = static_cast<std::size_t>(t.childCount());
-      if ((b & bit) == 0) {
-        const Bitmap nb = b | bit;
-        const Kind kind = nb == fullBitmap ? Kind::Full : Kind::BitmapIndexed;
-        return HashMap<K, V>::adopt(
-            array::detail::insertAt(t.children(), n, i, makeLeaf<K, V>(h, k, x), tagOf(kind), nb));
-      }
-      const HashMap<K, V>& c = t.children()[i];
-      HashMap<K, V> c2 = insertModifyingWalk(h, k, x, modify, nextShift(s), c);
-      if (ptrEq(c, c2)) return t;
-      return HashMap<K, V>::adopt(
-          array::detail::updateAt(t.children(), n, i, std::move(c2), tagOf(Kind::BitmapIndexed), b));
-    }
-    case Kind::Full: {
-      const auto i = static_cast<std::size_t>(index(h, s));
-      const HashMap<K, V>& c = t.child(static_cast<std::int64_t>(i));
-      HashMap<K, V> c2 = insertModifyingWalk(h, k, x, modify, nextShift(s), c);
-      if (ptrEq(c, c2)) return t;
-      return HashMap<K, V>::adopt(array::detail::updateAt(t.children(), static_cast<std::size_t>(t.childCount()),
-                                                          i, std::move(c2), tagOf(Kind::Full), fullBitmap));
-    }
+    case Kind::BitmapIndexed:
+    case Kind::Full:
+      return descend<true>(
+          h, s, t, [&](const HashMap<K, V>& c) { return insertModifyingWalk(h, k, x, modify, nextShift(s), c); },
+          [&](auto& grow) { return grow(makeLeaf<K, V>(h, k, x)); });
     case Kind::Collision: {
       const Hash hy = t.nodeHash();
       if (hy != h) return two<K, V>(s, h, k, x, hy, t);
@@ -95,25 +75,11 @@ HashMap<K, V> adjustWalk(Hash h, const K& k, F& modify, Shift s, const HashMap<K
       if (basis::identical(v2, p.value)) return t;
       return makeLeaf<K, V>(h, k, std::move(v2));
     }
-    case Kind::BitmapIndexed: {
-      const Bitmap b = t.bitmap();
-      const Bitmap bit = mask(h, s);
-      if ((b & bit) == 0) return t;
-      const auto i = static_cast<std::size_t>(sparseIndex(b, bit));
-      const HashMap<K, V>& c = t.children()[i];
-      HashMap<K, V> c2 = adjustWalk(h, k, modify, nextShift(s), c);
-      if (ptrEq(c, c2)) return t;
-      return HashMap<K, V>::adopt(array::detail::updateAt(t.children(), static_cast<std::size_t>(t.childCount()),
-                                                          i, std::move(c2), tagOf(Kind::BitmapIndexed), b));
-    }
-    case Kind::Full: {
-      const auto i = static_cast<std::size_t>(index(h, s));
-      const HashMap<K, V>& c = t.child(static_cast<std::int64_t>(i));
-      HashMap<K, V> c2 = adjustWalk(h, k, modify, nextShift(s), c);
-      if (ptrEq(c, c2)) return t;
-      return HashMap<K, V>::adopt(array::detail::updateAt(t.children(), static_cast<std::size_t>(t.childCount()),
-                                                          i, std::move(c2), tagOf(Kind::Full), fullBitmap));
-    }
+    case Kind::BitmapIndexed:
+    case Kind::Full:
+      return descend<true>(
+          h, s, t, [&](const HashMap<K, V>& c) { return adjustWalk(h, k, modify, nextShift(s), c); },
+          [&](auto&) { return t; });
     case Kind::Collision: {
       if (t.nodeHash() != h) return t;
       const auto n = static_cast<std::size_t>(t.bucketSize());

@@ -52,21 +52,11 @@ HashMap<K, V> insertWithKeyWalk(Hash h, const K& k, const basis::Lazy<V>& v, G& 
             updateOrSnocBlock<K, V>(combine, k, v, t.bucket(), t.bucketSize(), tagOf(Kind::Collision), h));
       }
       break;
-    case Kind::BitmapIndexed: {
-      const Bitmap b = t.bitmap();
-      const Bitmap bit = mask(h, s);
-      if ((b & bit) == 0) break;
-      const auto i = static_cast<std::size_t>(sparseIndex(b, bit));
-      HashMap<K, V> c2 = insertWithKeyWalk(h, k, v, combine, nextShift(s), t.children()[i]);
-      return HashMap<K, V>::adopt(array::detail::updateAt(t.children(), static_cast<std::size_t>(t.childCount()),
-                                                          i, std::move(c2), tagOf(Kind::BitmapIndexed), b));
-    }
-    case Kind::Full: {
-      const auto i = static_cast<std::size_t>(index(h, s));
-      HashMap<K, V> c2 = insertWithKeyWalk(h, k, v, combine, nextShift(s), t.children()[i]);
-      return HashMap<K, V>::adopt(array::detail::updateAt(t.children(), static_cast<std::size_t>(t.childCount()),
-                                                          i, std::move(c2), tagOf(Kind::Full), fullBitmap));
-    }
+    case Kind::BitmapIndexed:
+    case Kind::Full:
+      return descend<false>(
+          h, s, t, [&](const HashMap<K, V>& c) { return insertWithKeyWalk(h, k, v, combine, nextShift(s), c); },
+          [&](auto& grow) { return grow(makeLeaf<K, V>(h, k, v)); });
     case Kind::Empty:
       break;
   }

@@ -55,6 +55,39 @@ struct KeepNewValue {
   basis::Lazy<V> operator()(const K&, const basis::Lazy<V>& v, const basis::Lazy<V>&) const { return v; }
 };
 
+// One branch level of a single-key update. t is a BitmapIndexed or Full node;
+// the child on h's path at shift s becomes down(child), and with
+// `ShareUnchanged` t itself is kept when down answers that very child. Where
+// the path has no child, absent(grow) answers: grow(node) is t with node
+// added on the path (a Full node when that fills the bitmap).
+template <bool ShareUnchanged, class K, class V, class Down, class Absent>
+[[gnu::always_inline]] inline HashMap<K, V> descend(Hash h, Shift s, const HashMap<K, V>& t, Down&& down,
+                                                   Absent&& absent) {
+  const auto n = static_cast<std::size_t>(t.childCount());
+  const Bitmap b = t.bitmap();
+  std::size_t i;
+  if (t.kind() == Kind::Full) {
+    i = static_cast<std::size_t>(index(h, s));
+  } else {
+    const Bitmap bit = mask(h, s);
+    i = static_cast<std::size_t>(sparseIndex(b, bit));
+    if ((b & bit) == 0) {
+      auto grow = [&](HashMap<K, V> node) {
+        const Bitmap nb = b | bit;
+        const Kind kind = nb == fullBitmap ? Kind::Full : Kind::BitmapIndexed;
+        return HashMap<K, V>::adopt(array::detail::insertAt(t.children(), n, i, std::move(node), tagOf(kind), nb));
+      };
+      return absent(grow);
+    }
+  }
+  const HashMap<K, V>& c = t.children()[i];
+  HashMap<K, V> c2 = down(c);
+  if constexpr (ShareUnchanged) {
+    if (ptrEq(c, c2)) return t;
+  }
+  return HashMap<K, V>::adopt(array::detail::updateAt(t.children(), n, i, std::move(c2), tagOf(t.kind()), b));
+}
+
 template <class K, class V>
 HashMap<K, V> insertWalk(Hash h, const K& k, const basis::Lazy<V>& v, Shift s, const HashMap<K, V>& t) {
   switch (t.kind()) {
@@ -70,31 +103,11 @@ HashMap<K, V> insertWalk(Hash h, const K& k, const basis::Lazy<V>& v, Shift s, c
       }
       return collision(h, p, L<K, V>{k, v});
     }
-    case Kind::BitmapIndexed: {
-      const Bitmap b = t.bitmap();
-      const Bitmap bit = mask(h, s);
-      const auto i = static_cast<std::size_t>(sparseIndex(b, bit));
-      const auto n = static_cast<std::size_t>(t.childCount());
-      if ((b & bit) == 0) {
-        const Bitmap nb = b | bit;
-        const Kind kind = nb == fullBitmap ? Kind::Full : Kind::BitmapIndexed;
-        return HashMap<K, V>::adopt(
-            array::detail::insertAt(t.children(), n, i, makeLeaf<K, V>(h, k, v), tagOf(kind), nb));
-      }
-      const HashMap<K, V>& c = t.children()[i];
-      HashMap<K, V> c2 = insertWalk(h, k, v, nextShift(s), c);
-      if (ptrEq(c, c2)) return t;
-      return HashMap<K, V>::adopt(
-          array::detail::updateAt(t.children(), n, i, std::move(c2), tagOf(Kind::BitmapIndexed), b));
-    }
-    case Kind::Full: {
-      const auto i = static_cast<std::size_t>(index(h, s));
-      const HashMap<K, V>& c = t.child(static_cast<std::int64_t>(i));
-      HashMap<K, V> c2 = insertWalk(h, k, v, nextShift(s), c);
-      if (ptrEq(c, c2)) return t;
-      return HashMap<K, V>::adopt(array::detail::updateAt(t.children(), static_cast<std::size_t>(t.childCount()),
-                                                          i, std::move(c2), tagOf(Kind::Full), fullBitmap));
-    }
+    case Kind::BitmapIndexed:
+    case Kind::Full:
+      return descend<true>(
+          h, s, t, [&](const HashMap<K, V>& c) { return insertWalk(h, k, v, nextShift(s), c); },
+          [&](auto& grow) { return grow(makeLeaf<K, V>(h, k, v)); });
     case Kind::Collision: {
       const Hash hy = t.nodeHash();
       if (hy != h) return two<K, V>(s, h, k, v, hy, t);
@@ -116,27 +129,11 @@ HashMap<K, V> insertNewKeyWalk(Hash h, const K& k, const basis::Lazy<V>& v, Shif
       if (hy != h) return two<K, V>(s, h, k, v, hy, t);
       return collision(h, t.leaf(), L<K, V>{k, v});
     }
-    case Kind::BitmapIndexed: {
-      const Bitmap b = t.bitmap();
-      const Bitmap bit = mask(h, s);
-      const auto i = static_cast<std::size_t>(sparseIndex(b, bit));
-      const auto n = static_cast<std::size_t>(t.childCount());
-      if ((b & bit) == 0) {
-        const Bitmap nb = b | bit;
-        const Kind kind = nb == fullBitmap ? Kind::Full : Kind::BitmapIndexed;
-        return HashMap<K, V>::adopt(
-            array::detail::insertAt(t.children(), n, i, makeLeaf<K, V>(h, k, v), tagOf(kind), nb));
-      }
-      HashMap<K, V> c2 = insertNewKeyWalk(h, k, v, nextShift(s), t.children()[i]);
-      return HashMap<K, V>::adopt(
-          array::detail::updateAt(t.children(), n, i, std::move(c2), tagOf(Kind::BitmapIndexed), b));
-    }
-    case Kind::Full: {
-      const auto i = static_cast<std::size_t>(index(h, s));
-      HashMap<K, V> c2 = insertNewKeyWalk(h, k, v, nextShift(s), t.child(static_cast<std::int64_t>(i)));
-      return HashMap<K, V>::adopt(array::detail::updateAt(t.children(), static_cast<std::size_t>(t.childCount()),
-                                                          i, std::move(c2), tagOf(Kind::Full), fullBitmap));
-    }
+    case Kind::BitmapIndexed:
+    case Kind::Full:
+      return descend<false>(
+          h, s, t, [&](const HashMap<K, V>& c) { return insertNewKeyWalk(h, k, v, nextShift(s), c); },
+          [&](auto& grow) { return grow(makeLeaf<K, V>(h, k, v)); });
     case Kind::Collision: {
       const Hash hy = t.nodeHash();
       if (hy != h) return two<K, V>(s, h, k, v, hy, t);

@@ -144,21 +144,11 @@ HashMap<K, V> adjustWalk(Hash h, const K& k, F& f, Shift s, const HashMap<K, V>&
       if (t.nodeHash() != h || !(p.key == k)) return t;
       return makeLeaf<K, V>(h, k, evaluatedResult<V>(f(p.value)));
     }
-    case Kind::BitmapIndexed: {
-      const Bitmap b = t.bitmap();
-      const Bitmap bit = mask(h, s);
-      if ((b & bit) == 0) return t;
-      const auto i = static_cast<std::size_t>(sparseIndex(b, bit));
-      HashMap<K, V> c = strict::detail::adjustWalk(h, k, f, nextShift(s), t.children()[i]);
-      return HashMap<K, V>::adopt(array::detail::updateAt(t.children(), static_cast<std::size_t>(t.childCount()),
-                                                          i, std::move(c), tagOf(Kind::BitmapIndexed), b));
-    }
-    case Kind::Full: {
-      const auto i = static_cast<std::size_t>(index(h, s));
-      HashMap<K, V> c = strict::detail::adjustWalk(h, k, f, nextShift(s), t.children()[i]);
-      return HashMap<K, V>::adopt(array::detail::updateAt(t.children(), static_cast<std::size_t>(maxChildren), i,
-                                                          std::move(c), tagOf(Kind::Full), fullBitmap));
-    }
+    case Kind::BitmapIndexed:
+    case Kind::Full:
+      return internal::detail::descend<false>(
+          h, s, t, [&](const HashMap<K, V>& c) { return strict::detail::adjustWalk(h, k, f, nextShift(s), c); },
+          [&](auto&) { return t; });
     case Kind::Collision: {
       if (t.nodeHash() != h) return t;
       array::Block<L<K, V>>* changed =
@@ -188,27 +178,11 @@ HashMap<K, V> insertWithWalk(Hash h, const K& k, const basis::Lazy<V>& x, F& f, 
       if (p.key == k) return makeLeaf<K, V>(h, k, evaluatedResult<V>(f(k, x, p.value)));
       return collision(h, p, L<K, V>{k, evaluated(x)});
     }
-    case Kind::BitmapIndexed: {
-      const Bitmap b = t.bitmap();
-      const Bitmap bit = mask(h, s);
-      const auto i = static_cast<std::size_t>(sparseIndex(b, bit));
-      const auto n = static_cast<std::size_t>(t.childCount());
-      if ((b & bit) == 0) {
-        const Bitmap nb = b | bit;
-        const Kind kind = nb == fullBitmap ? Kind::Full : Kind::BitmapIndexed;
-        HashMap<K, V> leaf = makeLeaf<K, V>(h, k, evaluated(x));
-        return HashMap<K, V>::adopt(array::detail::insertAt(t.children(), n, i, std::move(leaf), tagOf(kind), nb));
-      }
-      HashMap<K, V> c = strict::detail::insertWithWalk(h, k, x, f, nextShift(s), t.children()[i]);
-      return HashMap<K, V>::adopt(
-          array::detail::updateAt(t.children(), n, i, std::move(c), tagOf(Kind::BitmapIndexed), b));
-    }
-    case Kind::Full: {
-      const auto i = static_cast<std::size_t>(index(h, s));
-      HashMap<K, V> c = strict::detail::insertWithWalk(h, k, x, f, nextShift(s), t.children()[i]);
-      return HashMap<K, V>::adopt(array::detail::updateAt(t.children(), static_cast<std::size_t>(maxChildren), i,
-                                                          std::move(c), tagOf(Kind::Full), fullBitmap));
-    }
+    case Kind::BitmapIndexed:
+    case Kind::Full:
+      return internal::detail::descend<false>(
+          h, s, t, [&](const HashMap<K, V>& c) { return strict::detail::insertWithWalk(h, k, x, f, nextShift(s), c); },
+          [&](auto& grow) { return grow(makeLeaf<K, V>(h, k, evaluated(x))); });
     case Kind::Collision: {
       const Hash hy = t.nodeHash();
       if (hy != h) return two<K, V>(s, h, k, evaluated(x), hy, t);
