@@ -67,12 +67,17 @@ class BlockHeader {
   void retain() const noexcept {
     if (tag != kEmptyTag) refs_.fetch_add(1, std::memory_order_relaxed);
   }
-  // True when this was the last reference; the caller then frees the block.
-  // A count of one seen by the holder is the last reference: no other thread
-  // holds one to copy, so the block dies without a locked decrement.
+  // True when this was the last reference (the count is then 0); the caller
+  // frees the block or takes it over. A count of one seen by the holder is
+  // the last reference: no other thread holds one to copy, so it drops to 0
+  // with a plain store instead of a locked decrement.
   bool release() const noexcept {
     if (tag == kEmptyTag) return false;
-    return refs_.load(std::memory_order_acquire) == 1 || refs_.fetch_sub(1, std::memory_order_acq_rel) == 1;
+    if (refs_.load(std::memory_order_acquire) == 1) {
+      refs_.store(0, std::memory_order_relaxed);
+      return true;
+    }
+    return refs_.fetch_sub(1, std::memory_order_acq_rel) == 1;
   }
   std::uint32_t useCount() const noexcept { return refs_.load(std::memory_order_acquire); }
   // True when the caller's reference is the only one: the block may be written.
