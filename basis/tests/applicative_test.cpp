@@ -126,6 +126,34 @@ TEST(Applicative, FunctionsShareTheirArgumentAndDeferTheSecondOperand) {
   EXPECT_EQ(basis::pure<basis::FunctionFrom<int>>(std::string("k"))(9), "k");
 }
 
+// A function object that counts its copies.
+struct CountedCopies {
+  static inline int copies = 0;
+  CountedCopies() = default;
+  CountedCopies(const CountedCopies&) { ++copies; }
+  CountedCopies& operator=(const CountedCopies&) = default;
+  int operator()(const int& e) const { return e; }
+};
+
+TEST(Applicative, FunctionChainsKeepWhatTheyAreBuiltOnSharedNotCopied) {
+  using Fn = std::function<int(const int&)>;
+  // Each map or bind keeps the function below it; copying the chain must not
+  // copy every function beneath (which makes building n steps O(n^2)).
+  Fn mapped = CountedCopies{};
+  Fn bound = mapped;
+  Fn lifted = mapped;
+  CountedCopies::copies = 0;
+  for (int i = 0; i < 200; ++i) {
+    mapped = basis::fmap([](int x) { return x + 1; }, mapped);
+    bound = basis::bind(bound, [](int x) { return Fn([x](const int&) { return x + 1; }); });
+    lifted = basis::liftA2([](int x, int y) { return x + y; }, lifted, Fn([](const int&) { return 1; }));
+  }
+  EXPECT_LE(CountedCopies::copies, 6);
+  EXPECT_EQ(mapped(1), 201);
+  EXPECT_EQ(bound(1), 201);
+  EXPECT_EQ(lifted(1), 201);
+}
+
 TEST(Applicative, ConstCombinesItsValues) {
   using C = basis::Const<std::string, int>;
   EXPECT_EQ(basis::liftA2(plus, C{"a"}, C{"b"}).getConst(), "ab");

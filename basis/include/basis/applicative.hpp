@@ -248,12 +248,12 @@ struct Applicative<FunctionFrom<E>> : ApplicativeDefaults<FunctionFrom<E>> {
   static auto liftA2(Fn f, X&& fa, Y&& fb) {
     using A = element_of<demanded_t<X>>;
     using B = element_of<demanded_t<Y>>;
-    auto g = toLazy(std::forward<X>(fa));
-    auto h = toLazy(std::forward<Y>(fb));
+    auto g = detail::heldShared(toLazy(std::forward<X>(fa)));
+    auto h = detail::heldShared(toLazy(std::forward<Y>(fb)));
     return std::function<Mapped<Fn, A, B>(const E&)>(
         [f = std::move(f), g = std::move(g), h = std::move(h)](const E& e) {
-          const A a = g.force()(e);
-          return f(a, h.force()(e));
+          const A a = g->force()(e);
+          return f(a, h->force()(e));
         });
   }
 };

@@ -95,8 +95,8 @@ struct Comonad<FunctionFrom<E>> : ComonadDefaults<FunctionFrom<E>> {
   static auto extend(Fn f, const std::function<A(const E&)>& w) {
     using W = std::function<A(const E&)>;
     using B = std::remove_cvref_t<std::invoke_result_t<Fn&, const W&>>;
-    return std::function<B(const E&)>([f = std::move(f), w](const E& e) {
-      return f(W([w, e](const E& e2) { return w(combine(e, e2)); }));
+    return std::function<B(const E&)>([f = std::move(f), w = detail::heldShared(w)](const E& e) {
+      return f(W([w, e](const E& e2) { return (*w)(combine(e, e2)); }));
     });
   }
   template <class A>

@@ -26,6 +26,7 @@
 
 #include <concepts>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <type_traits>
 #include <utility>
@@ -329,12 +330,22 @@ struct Functor<PairOf<L>> : FunctorDefaults<PairOf<L>> {
   }
 };
 
+namespace detail {
+// A function (or deferred function) that a result function keeps, held
+// shared: copying the result then copies a pointer, not every function it
+// was built on, so a chain of n maps or binds is built and copied in O(n).
+template <class T>
+std::shared_ptr<const std::remove_cvref_t<T>> heldShared(T&& x) {
+  return std::make_shared<const std::remove_cvref_t<T>>(std::forward<T>(x));
+}
+}  // namespace detail
+
 // Composition: the result runs g, then f, each time it is applied.
 template <class E>
 struct Functor<FunctionFrom<E>> : FunctorDefaults<FunctionFrom<E>> {
   template <class Fn, class A>
   static std::function<Mapped<Fn, A>(const E&)> fmap(Fn f, const std::function<A(const E&)>& g) {
-    return [f = std::move(f), g](const E& e) { return f(g(e)); };
+    return [f = std::move(f), g = detail::heldShared(g)](const E& e) { return f((*g)(e)); };
   }
 };
 

@@ -163,9 +163,9 @@ struct Monad<FunctionFrom<E>> : MonadDefaults<FunctionFrom<E>> {
   template <class X, class K>
   static auto bind(X&& m, K k) {
     using R = Bound<K, element_of<demanded_t<X>>>;
-    auto g = toLazy(std::forward<X>(m));
+    auto g = detail::heldShared(toLazy(std::forward<X>(m)));
     return R([g = std::move(g), k = std::move(k)](const E& e) {
-      return demand(k(g.force()(e)))(e);
+      return demand(k(g->force()(e)))(e);
     });
   }
 };
