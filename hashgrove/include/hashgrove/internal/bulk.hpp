@@ -172,7 +172,7 @@ HashMap<K, V> layOut(Staged* es, Staged* scratch, std::size_t n, Shift s, Source
   const Shift d = std::countr_zero(differ) / bitsPerSubkey * bitsPerSubkey;
   // A stable counting sort by that fragment into scratch; the loops over
   // fragments visit only the occupied ones.
-  std::uint32_t count[maxChildren] = {};
+  std::size_t count[maxChildren] = {};
   Bitmap b = 0;
   for (std::size_t j = 0; j < n; ++j) {
     const std::int64_t f = index(es[j].hash, d);
