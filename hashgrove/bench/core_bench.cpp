@@ -13,9 +13,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <malloc.h>
+#include <random>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -218,11 +220,21 @@ using Absl = Mutable<AbslFlat, &kAbslName>;
 
 // --- the operations --------------------------------------------------------
 
+// The keys in a fixed shuffled order: probing in insertion order would walk
+// the nodes in the order they were allocated, which favours whichever map
+// happens to lay its nodes out in insertion order.
+template <class K>
+std::vector<K> shuffled(std::vector<K> ks) {
+  std::mt19937_64 g(7);
+  std::shuffle(ks.begin(), ks.end(), g);
+  return ks;
+}
+
 template <class Impl, class KK, bool Present>
 void Lookup(benchmark::State& state) {
   const auto& k = keys<KK>(state.range(0));
   const auto m = Impl::build(pairsOf(k.present));
-  const auto& probe = Present ? k.present : k.absent;
+  const auto probe = shuffled(Present ? k.present : k.absent);
   std::size_t i = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(Impl::find(m, probe[i]));
