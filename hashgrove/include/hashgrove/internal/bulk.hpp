@@ -165,7 +165,9 @@ HashMap<K, V> layOut(Staged* es, Staged* scratch, std::size_t n, Shift s, Source
   for (std::size_t j = 1; j < n; ++j) differ |= es[j].hash ^ h0;
   if (differ == 0) {
     HashMap<K, V> t;
-    for (std::size_t j = 0; j < n; ++j) unsafeInsertInto<K, V>(t, h0, src.key(es[j].at), src.value(es[j].at), combine, s);
+    for (std::size_t j = 0; j < n; ++j) {
+      unsafeInsertInto<K, V>(t, h0, src.key(es[j].at), src.value(es[j].at), combine, s);
+    }
     return t;
   }
   // The keys part at fragment d; above it they share one-child branches.
@@ -225,10 +227,13 @@ concept IndexableInPlace = std::ranges::random_access_range<R> && std::ranges::s
 template <class K, class V, class R, bool Force = false>
 struct PairsInPlace {
   R& pairs;
-  decltype(auto) at(std::size_t i) const { return std::ranges::begin(pairs)[static_cast<std::ranges::range_difference_t<R>>(i)]; }
+  decltype(auto) at(std::size_t i) const {
+    return std::ranges::begin(pairs)[static_cast<std::ranges::range_difference_t<R>>(i)];
+  }
   Hash hash(std::size_t i) const {
     if constexpr (Force) {
-      if constexpr (basis::detail::IsLazy<std::remove_cvref_t<decltype(std::get<1>(at(i)))>>::value) std::get<1>(at(i)).force();
+      using Stored = std::remove_cvref_t<decltype(std::get<1>(at(i)))>;
+      if constexpr (basis::detail::IsLazy<Stored>::value) std::get<1>(at(i)).force();
     }
     return internal::hash(key(i));
   }
