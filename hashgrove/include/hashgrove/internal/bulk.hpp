@@ -195,14 +195,7 @@ HashMap<K, V> layOut(Staged* es, Staged* scratch, std::size_t n, Shift s, Source
     const std::size_t hi = cursor[f], lo = hi - count[f];
     fill.emplace(layOut<K, V>(scratch + lo, es + lo, hi - lo, nextShift(d), src, combine));
   }
-  HashMap<K, V> node = finish(fill);
-  for (Shift t = d; t > s;) {
-    t -= bitsPerSubkey;
-    auto g = fillBranch<K, V>(1, mask(h0, t));
-    g.emplace(std::move(node));
-    node = finish(g);
-  }
-  return node;
+  return underOneChildBranches(finish(fill), h0, d, s);
 }
 
 // The map of src's n keys with their values: src.hash(i) is called once per
@@ -221,15 +214,18 @@ HashMap<K, V> layOutAll(std::size_t n, Source& src, G& combine) {
 template <class R>
 concept IndexableInPlace = std::ranges::random_access_range<R> && std::ranges::sized_range<R> &&
                            std::is_lvalue_reference_v<std::ranges::range_reference_t<R>>;
+// Element i of such a range.
+template <IndexableInPlace R>
+decltype(auto) nth(R& r, std::size_t i) {
+  return std::ranges::begin(r)[static_cast<std::ranges::range_difference_t<R>>(i)];
+}
 
 // Key-value pairs read in place from an indexable range; `Force` evaluates
 // each value, in input order, before its key is hashed.
 template <class K, class V, class R, bool Force = false>
 struct PairsInPlace {
   R& pairs;
-  decltype(auto) at(std::size_t i) const {
-    return std::ranges::begin(pairs)[static_cast<std::ranges::range_difference_t<R>>(i)];
-  }
+  decltype(auto) at(std::size_t i) const { return nth(pairs, i); }
   Hash hash(std::size_t i) const {
     if constexpr (Force) {
       using Stored = std::remove_cvref_t<decltype(std::get<1>(at(i)))>;

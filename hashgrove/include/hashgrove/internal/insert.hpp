@@ -17,6 +17,21 @@
 
 namespace hashgrove::internal {
 
+namespace detail {
+// node, the subtrie at shift d of keys sharing the fragments of h above it,
+// under the one-child branches that lead to it from shift s (s <= d).
+template <class K, class V>
+HashMap<K, V> underOneChildBranches(HashMap<K, V> node, Hash h, Shift d, Shift s) {
+  while (d > s) {
+    d -= bitsPerSubkey;
+    auto g = fillBranch<K, V>(1, mask(h, d));
+    g.emplace(std::move(node));
+    node = finish(g);
+  }
+  return node;
+}
+}  // namespace detail
+
 // The smallest branch at shift s holding a new Leaf (h1, k1, x1) and t2, a
 // Leaf or Collision of hash h2: one-child BitmapIndexed nodes while the two
 // hashes share a fragment, then a two-child node ordered by fragment. t2 is
@@ -37,14 +52,7 @@ HashMap<K, V> two(Shift s, Hash h1, const std::type_identity_t<K>& k1, std::type
     f.emplace(t2);
     f.emplace(std::move(leaf));
   }
-  HashMap<K, V> node = detail::finish(f);
-  while (d > s) {
-    d -= bitsPerSubkey;
-    auto g = detail::fillBranch<K, V>(1, mask(h1, d));
-    g.emplace(std::move(node));
-    node = detail::finish(g);
-  }
-  return node;
+  return detail::underOneChildBranches(detail::finish(f), h1, d, s);
 }
 
 namespace detail {

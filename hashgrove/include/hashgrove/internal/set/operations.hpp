@@ -265,9 +265,7 @@ namespace detail {
 template <class T, class R>
 struct ElementsInPlace {
   R& xs;
-  const T& key(std::size_t i) const {
-    return elementOf(std::ranges::begin(xs)[static_cast<std::ranges::range_difference_t<R>>(i)]);
-  }
+  const T& key(std::size_t i) const { return elementOf(internal::detail::nth(xs, i)); }
   Hash hash(std::size_t i) const { return internal::hash(key(i)); }
   basis::Lazy<basis::Unit> value(std::size_t) const { return sharedUnit(); }
 };
