@@ -87,6 +87,7 @@ function(sixfold_tests name)
   endif()
   add_executable(${name}_tests ${srcs})
   target_compile_options(${name}_tests PRIVATE ${SIXFOLD_WARNINGS})
+  target_include_directories(${name}_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   target_link_libraries(${name}_tests PRIVATE ${name}::${name} ${ARG_LIBS}
     GTest::gtest GTest::gtest_main rapidcheck rapidcheck_gtest)
   include(GoogleTest)

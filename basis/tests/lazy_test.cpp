@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -87,6 +89,69 @@ TEST(Lazy, DeferredLazyResultIsForcedThrough) {
   auto inner = Lazy<int>::defer([] { return 3; });
   auto outer = Lazy<int>::defer([inner] { return inner; });
   EXPECT_EQ(outer.force(), 3);
+}
+
+TEST(Lazy, ADeferredValueOfADeferredValueKeepsTheInnerOneUnforced) {
+  auto outer = Lazy<Lazy<int>>::defer([] { return Lazy<int>::raise(std::runtime_error("inner")); });
+  const Lazy<int>* inner = nullptr;
+  ASSERT_NO_THROW(inner = &outer.force());
+  EXPECT_FALSE(inner->isEvaluated());
+  EXPECT_THROW((void)inner->force(), std::runtime_error);
+}
+
+// Two cells that demand each other, forced from two threads at once: the
+// thread that closes the cycle gets NonTermination, the other one then sees
+// its cell fail with it. A watchdog turns a deadlock into a failure.
+TEST(Lazy, ADemandCycleAcrossThreadsIsReportedNotDeadlocked) {
+  for (int round = 0; round < 50; ++round) {
+    std::atomic<int> started{0};
+    Lazy<int> a, b;
+    auto meet = [&] {
+      ++started;
+      while (started < 2) std::this_thread::yield();
+    };
+    a = Lazy<int>::defer([&] { meet(); return b.force() + 1; });
+    b = Lazy<int>::defer([&] { meet(); return a.force() + 1; });
+    std::atomic<int> cycles{0}, finished{0};
+    auto run = [&](const Lazy<int>& x) {
+      try {
+        (void)x.force();
+      } catch (const basis::NonTermination&) {
+        ++cycles;
+      }
+      ++finished;
+    };
+    std::thread t1(run, std::cref(a)), t2(run, std::cref(b));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (finished < 2 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (finished < 2) {
+      t1.detach();
+      t2.detach();
+      FAIL() << "the two threads deadlocked";
+    }
+    t1.join();
+    t2.join();
+    EXPECT_EQ(cycles, 2);
+  }
+}
+
+TEST(Lazy, WaitingOnAnotherThreadWithoutACycleIsAPlainWait) {
+  std::atomic<bool> running{false}, release{false};
+  auto slow = Lazy<int>::defer([&] {
+    running = true;
+    while (!release) std::this_thread::yield();
+    return 5;
+  });
+  auto viaSlow = Lazy<int>::defer([&] { return slow.force() * 2; });
+  std::thread owner([&] { (void)slow.force(); });
+  while (!running) std::this_thread::yield();
+  std::thread waiter([&] { EXPECT_EQ(viaSlow.force(), 10); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  release = true;
+  owner.join();
+  waiter.join();
 }
 
 TEST(Lazy, ComparesWithPlainValuesOnEitherSide) {

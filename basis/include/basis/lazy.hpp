@@ -6,7 +6,10 @@
 // most once, from whichever thread demands it first, keeps the result for
 // every later demand, rethrows the same exception at every later demand when
 // the computation threw, and throws NonTermination when the computation
-// demands its own result.
+// demands its own result, on this thread or through a cycle of threads each
+// waiting on a cell another one computes. A computation that forces another
+// cell runs where the stack has room (basis/stack.hpp), so chains of any depth
+// are limited by memory alone.
 
 #include <atomic>
 #include <concepts>
@@ -19,6 +22,7 @@
 
 #include "basis/error.hpp"
 #include "basis/ref.hpp"
+#include "basis/stack.hpp"
 
 namespace basis {
 
@@ -32,15 +36,37 @@ struct IsLazy : std::false_type {};
 template <class X>
 struct IsLazy<Lazy<X>> : std::true_type {};
 
-// Identifies the forcing thread without std::thread::id (which need not be
-// lock-free): the address of a thread-local byte.
-inline const void* currentThreadTag() noexcept {
-  static thread_local char tag;
-  return &tag;
-}
+// What the cells know of a thread that forces them: the cell it is waiting
+// on, if any. A record outlives its thread (it is recycled, never freed), so
+// a waiter may read it at any time.
+struct ForcingThread;
+
+// The state every cell shares, whatever its value type: enough to follow a
+// chain of waits from cell to owner to the cell that owner waits on.
+class CellCore : public RefCounted {
+ protected:
+  enum class State : unsigned char { Pending, Running, Done, Failed };
+
+  CellCore() noexcept = default;
+  ~CellCore() = default;
+
+  // Blocks until the running cell is finished; throws NonTermination when the
+  // cell is being computed by this thread, or when waiting would close a cycle
+  // of threads each waiting on a cell another one computes.
+  void awaitOther();
+
+  std::atomic<State> state_{State::Pending};
+  // The thread computing the cell while it is Running, else null.
+  std::atomic<const ForcingThread*> owner_{nullptr};
+
+  friend bool closesWaitCycle(const CellCore*, const ForcingThread*) noexcept;
+};
+
+// The calling thread's record (out of line: one per thread, recycled).
+__attribute__((visibility("default"))) const ForcingThread* currentForcingThread();
 
 template <class T>
-class LazyCell : public RefCounted {
+class LazyCell : public CellCore {
  public:
   virtual ~LazyCell() = default;
 
@@ -56,8 +82,6 @@ class LazyCell : public RefCounted {
   virtual void dropComputation() noexcept = 0;
 
  private:
-  enum class State : unsigned char { Pending, Running, Done, Failed };
-
   const T& forceSlow(State s) {
     for (;;) {
       switch (s) {
@@ -69,34 +93,32 @@ class LazyCell : public RefCounted {
           if (!state_.compare_exchange_strong(s, State::Running, std::memory_order_acquire)) {
             continue;  // s now holds the state another thread set
           }
-          owner_.store(currentThreadTag(), std::memory_order_relaxed);
+          owner_.store(currentForcingThread());
           State end;
           try {
-            value_.emplace(compute());
+            // A computation that forces the next cell nests one level per
+            // cell: it runs where the stack has room for it.
+            withStackRoom([this] { value_.emplace(compute()); });
             end = State::Done;
           } catch (...) {
             error_ = std::current_exception();
             end = State::Failed;
           }
           dropComputation();
+          owner_.store(nullptr);
           state_.store(end, std::memory_order_release);
           state_.notify_all();
           s = end;
           continue;
         }
         case State::Running:
-          if (owner_.load(std::memory_order_relaxed) == currentThreadTag()) {
-            throw NonTermination();
-          }
-          state_.wait(State::Running, std::memory_order_acquire);
+          awaitOther();
           s = state_.load(std::memory_order_acquire);
           continue;
       }
     }
   }
 
-  std::atomic<State> state_{State::Pending};
-  std::atomic<const void*> owner_{nullptr};
   std::optional<T> value_;
   std::exception_ptr error_;
 };
@@ -108,7 +130,10 @@ class LazyCellOf final : public LazyCell<T> {
 
  private:
   T compute() override {
-    if constexpr (IsLazy<std::invoke_result_t<F&>>::value) {
+    using R = std::remove_cvref_t<std::invoke_result_t<F&>>;
+    // A computation may give the value deferred; a cell whose own value is a
+    // deferred value keeps it as given.
+    if constexpr (IsLazy<R>::value && !std::is_same_v<R, T>) {
       return (*f_)().force();
     } else {
       return (*f_)();
@@ -139,7 +164,8 @@ class Lazy {
   Lazy(U&& value) : v_(std::in_place_index<0>, std::forward<U>(value)) {}
 
   // A deferred computation: `f()` runs on first demand, at most once. `f` may
-  // return a T or a Lazy<T> (which is then forced). Allocates one cell.
+  // return a T or a Lazy<T> (which is then forced; when T is itself a Lazy,
+  // the returned T is kept unforced). Allocates one cell.
   template <class F>
     requires std::invocable<F&>
   static Lazy defer(F f) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "basis/stack.hpp"
+
 namespace basis {
 
 // Base of every counted object. A fresh object has count 0; the first Ref
@@ -36,14 +38,18 @@ class RefCounted {
 };
 
 // How a Ref frees its target: `T::destroy(p)` when T declares one (objects
-// with a trailing array in the same block), `delete p` otherwise.
+// with a trailing array in the same block), `delete p` otherwise. Freeing an
+// object may free a chain of objects it holds, one nested call per link: it
+// runs where the stack has room for it.
 template <class T>
 void destroyCounted(T* p) noexcept {
-  if constexpr (requires { T::destroy(p); }) {
-    T::destroy(p);
-  } else {
-    delete p;
-  }
+  withStackRoom([p] {
+    if constexpr (requires { T::destroy(p); }) {
+      T::destroy(p);
+    } else {
+      delete p;
+    }
+  });
 }
 
 // A shared reference to a counted object; null when default-constructed.
