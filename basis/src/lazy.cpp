@@ -33,13 +33,21 @@ void giveRecord(ForcingThread* r) noexcept {
   freeRecords = r;
 }
 
+// Hands the record back when the thread ends. A cell forced later in the
+// thread's teardown gets a record of its own that is never handed back.
 struct ThreadRecord {
-  ForcingThread* record = takeRecord();
+  ForcingThread* record = nullptr;
   ThreadRecord() = default;
   ThreadRecord(const ThreadRecord&) = delete;
   ThreadRecord& operator=(const ThreadRecord&) = delete;
-  ~ThreadRecord() { giveRecord(record); }
+  ~ThreadRecord() {
+    if (record != nullptr) giveRecord(record);
+    forcingThread = nullptr;
+    ended = true;
+  }
+  static thread_local bool ended;
 };
+thread_local bool ThreadRecord::ended = false;
 
 // Chains longer than this are cycles among other threads (they find those
 // themselves) or chains still moving; neither is this thread's to report.
@@ -47,35 +55,41 @@ constexpr int kMaxChain = 1 << 16;
 
 }  // namespace
 
-ForcingThread* thisThread() {
+constinit thread_local const ForcingThread* forcingThread = nullptr;
+
+const ForcingThread* registerForcingThread() {
   static thread_local ThreadRecord mine;
-  return mine.record;
+  ForcingThread* r = takeRecord();
+  if (!ThreadRecord::ended) mine.record = r;
+  forcingThread = r;
+  return r;
 }
 
-const ForcingThread* currentForcingThread() { return thisThread(); }
-
 // Whether the chain from `cell` (its owner, the cell that owner waits on, its
-// owner, ...) comes back to `me`. Every load is sequentially consistent, as is
-// every store of an owner or a waited-on cell, so of two threads closing a
-// cycle at once at least one sees the other's wait.
+// owner, ...) comes back to `me`.
 bool closesWaitCycle(const CellCore* cell, const ForcingThread* me) noexcept {
   for (int step = 0; step < kMaxChain; ++step) {
-    const ForcingThread* owner = cell->owner_.load();
+    const ForcingThread* owner = cell->owner_.load(std::memory_order_acquire);
     if (owner == me) return true;
     if (owner == nullptr) return false;
-    cell = owner->waitingOn.load();
+    cell = owner->waitingOn.load(std::memory_order_acquire);
     if (cell == nullptr) return false;
   }
   return false;
 }
 
 void CellCore::awaitOther() {
-  ForcingThread* me = thisThread();
-  if (owner_.load() == me) throw NonTermination();
-  me->waitingOn.store(this);
+  auto* me = const_cast<ForcingThread*>(currentForcingThread());
+  if (owner_.load(std::memory_order_relaxed) == me) throw NonTermination();
+  me->waitingOn.store(this, std::memory_order_relaxed);
+  // Owners are stored relaxed on the path that starts a computation; this
+  // fence pairs with the waiting thread's own, so of two threads closing a
+  // cycle at once at least one sees the other's owner and wait.
+  std::atomic_thread_fence(std::memory_order_seq_cst);
   // The threads of a true cycle are all blocked, so the chain holds still:
   // a second walk that finds it again rules out a record recycled mid-walk.
-  if (closesWaitCycle(this, me) && closesWaitCycle(this, me)) {
+  if (closesWaitCycle(this, me) && closesWaitCycle(this, me) &&
+      state_.load(std::memory_order_acquire) == State::Running) {
     me->waitingOn.store(nullptr);
     throw NonTermination();
   }

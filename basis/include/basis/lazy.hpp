@@ -62,8 +62,16 @@ class CellCore : public RefCounted {
   friend bool closesWaitCycle(const CellCore*, const ForcingThread*) noexcept;
 };
 
-// The calling thread's record (out of line: one per thread, recycled).
-__attribute__((visibility("default"))) const ForcingThread* currentForcingThread();
+// The calling thread's record, once it has forced a cell; null before.
+extern thread_local constinit const ForcingThread* forcingThread
+    __attribute__((tls_model("initial-exec"), visibility("default")));
+// Gives the calling thread its record (one per thread, recycled at its end).
+__attribute__((visibility("default"))) const ForcingThread* registerForcingThread();
+
+inline const ForcingThread* currentForcingThread() {
+  if (const ForcingThread* t = forcingThread) [[likely]] return t;
+  return registerForcingThread();
+}
 
 template <class T>
 class LazyCell : public CellCore {
@@ -93,7 +101,7 @@ class LazyCell : public CellCore {
           if (!state_.compare_exchange_strong(s, State::Running, std::memory_order_acquire)) {
             continue;  // s now holds the state another thread set
           }
-          owner_.store(currentForcingThread());
+          owner_.store(currentForcingThread(), std::memory_order_relaxed);
           State end;
           try {
             // A computation that forces the next cell nests one level per
@@ -105,7 +113,7 @@ class LazyCell : public CellCore {
             end = State::Failed;
           }
           dropComputation();
-          owner_.store(nullptr);
+          owner_.store(nullptr, std::memory_order_relaxed);
           state_.store(end, std::memory_order_release);
           state_.notify_all();
           s = end;
