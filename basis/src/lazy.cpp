@@ -49,6 +49,8 @@ struct ThreadRecord {
 };
 thread_local bool ThreadRecord::ended = false;
 
+std::atomic<unsigned> waitOrder{0};
+
 // Chains longer than this are cycles among other threads (they find those
 // themselves) or chains still moving; neither is this thread's to report.
 constexpr int kMaxChain = 1 << 16;
@@ -82,10 +84,12 @@ void CellCore::awaitOther() {
   auto* me = const_cast<ForcingThread*>(currentForcingThread());
   if (owner_.load(std::memory_order_relaxed) == me) throw NonTermination();
   me->waitingOn.store(this, std::memory_order_relaxed);
-  // Owners are stored relaxed on the path that starts a computation; this
-  // fence pairs with the waiting thread's own, so of two threads closing a
-  // cycle at once at least one sees the other's owner and wait.
-  std::atomic_thread_fence(std::memory_order_seq_cst);
+  // Owners are stored relaxed on the path that starts a computation. Every
+  // waiter passes through one read-modify-write of `waitOrder`: those are
+  // totally ordered, and the later of two waiters reads the earlier one's,
+  // so it sees everything the earlier one stored before it (its owners and
+  // its wait). Of two threads closing a cycle at once, the later finds it.
+  waitOrder.fetch_add(1, std::memory_order_acq_rel);
   // The threads of a true cycle are all blocked, so the chain holds still:
   // a second walk that finds it again rules out a record recycled mid-walk.
   if (closesWaitCycle(this, me) && closesWaitCycle(this, me) &&
