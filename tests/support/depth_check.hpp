@@ -106,7 +106,7 @@ struct Case {
 // Whether a sanitizer build runs: deep cases then take a tenth of the depth
 // where the plain build's depth would take more than a few seconds.
 constexpr bool kSanitized =
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     true;
 #else
     false;
