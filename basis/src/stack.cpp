@@ -42,9 +42,14 @@ namespace fc = boost::context::detail;
 // The room kept free below any check: what the work between two checks may
 // use (a computation's own frames, an exception being thrown, a library call).
 // Sanitizers widen every frame.
-#if defined(BASIS_STACK_ASAN) || defined(BASIS_STACK_TSAN)
+#if defined(BASIS_STACK_ASAN)
 constexpr std::size_t kMargin = std::size_t{256} << 10;
 constexpr std::size_t kSegmentSize = std::size_t{8} << 20;
+#elif defined(BASIS_STACK_TSAN)
+// ThreadSanitizer follows at most 65536 nested calls per fiber: a segment
+// must hold fewer frames than that.
+constexpr std::size_t kMargin = std::size_t{256} << 10;
+constexpr std::size_t kSegmentSize = std::size_t{2} << 20;
 #else
 constexpr std::size_t kMargin = std::size_t{64} << 10;
 constexpr std::size_t kSegmentSize = std::size_t{1} << 20;
