@@ -124,7 +124,14 @@ std::uintptr_t threadLimit() noexcept {
   const int rc = pthread_attr_getstack(&attr, &lowest, &size);
   pthread_attr_destroy(&attr);
   if (rc != 0) return 0;
-  return reinterpret_cast<std::uintptr_t>(lowest) + kMargin;
+  std::uintptr_t low = reinterpret_cast<std::uintptr_t>(lowest) + kMargin;
+#ifdef BASIS_STACK_TSAN
+  // No more of the thread's own stack than a segment holds, for the same
+  // reason as the segments' size.
+  const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+  if (here > kSegmentSize && here - kSegmentSize > low) low = here - kSegmentSize;
+#endif
+  return low;
 }
 
 // What one switch carries: the work, its outcome, and the way back.
