@@ -74,6 +74,11 @@ std::vector<Case> cases() {
   return {
       {"singleton", [](bool s, const Map&) { return s ? strict::singleton(key(5), failing()) : lazy::singleton(key(5), failing()); }},
       {"insert", [](bool s, const Map& m) { return s ? strict::insert(key(5), failing(), m) : lazy::insert(key(5), failing(), m); }},
+      {"insert of a moved map",
+       [](bool s, const Map& m) {
+         Map held = m;  // a second holder: the moved map is shared
+         return s ? strict::insert(key(5), failing(), std::move(held)) : lazy::insert(key(5), failing(), std::move(held));
+       }},
       {"insert into a bucket",
        [](bool s, const Map& m) { return s ? strict::insert(key(73, 9), failing(), m) : lazy::insert(key(73, 9), failing(), m); }},
       {"insertWith, absent key",
@@ -218,6 +223,36 @@ TEST(StrictOperations, StoreOnlyEvaluatedValuesAndAgreeWithTheLazyForms) {
       EXPECT_EQ(found->force(), v.force());
     }
   }
+}
+
+// A uniquely held map handed over by value is written in place as the lazy
+// map's moved insert writes it, its new value evaluated; a map that is also
+// held elsewhere is copied and the other holder's map is unchanged; a value
+// that fails leaves the map with the caller.
+TEST(StrictOperations, InsertOfAMovedMapWritesInPlaceOnlyWhatNothingElseHolds) {
+  auto deferred = [](int x) { return Value::defer([x] { return x; }); };
+  Map m = strict::fromList(std::vector<std::pair<Key, int>>{{key(1), 1}, {key(2), 2}});
+  const void* root = m.node();
+  m = strict::insert(key(33), deferred(33), std::move(m));  // below the root's child for fragment 1
+  EXPECT_EQ(static_cast<const void*>(m.node()), root);
+  m = strict::insert(key(3), deferred(3), std::move(m));  // the root gains a child
+  EXPECT_EQ(m.kind(), Kind::BitmapIndexed);
+  EXPECT_TRUE(allEvaluated(m));
+  EXPECT_EQ(internal::size(m), 4);
+
+  const Map kept = m;
+  const Map grown = strict::insert(key(65), deferred(65), std::move(m));
+  EXPECT_NE(static_cast<const void*>(grown.node()), static_cast<const void*>(kept.node()));
+  EXPECT_EQ(internal::size(kept), 4);
+  EXPECT_FALSE(lazy::member(key(65), kept));
+  EXPECT_EQ(lazy::lookup(key(65), grown)->force(), 65);
+  EXPECT_TRUE(allEvaluated(grown));
+  EXPECT_TRUE(internal::debug::valid(kept).isValid());
+  EXPECT_TRUE(internal::debug::valid(grown).isValid());
+
+  Map held = kept;
+  EXPECT_THROW(held = strict::insert(key(5), failing(), std::move(held)), Failure);
+  EXPECT_TRUE(internal::ptrEq(held, kept));
 }
 
 // --- what is not evaluated -------------------------------------------------------

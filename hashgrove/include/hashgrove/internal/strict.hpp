@@ -245,6 +245,17 @@ HashMap<K, V> insert(const std::type_identity_t<K>& k, std::type_identity_t<basi
   return internal::insert<K, V>(k, std::move(x), m);
 }
 
+// `insert` of a map handed over by value (moved): v evaluated first, then the
+// lazy insertion of a moved map, which writes in place into the nodes nothing
+// else refers to, so that `m = insert(k, v, std::move(m))` copies no branch on
+// the key's path; a map also held elsewhere is not changed. O(log32 n);
+// throws what evaluating v (before m is taken over), `hash` or `==` throws.
+template <class K, class V>
+HashMap<K, V> insert(const std::type_identity_t<K>& k, std::type_identity_t<basis::Lazy<V>> v, HashMap<K, V>&& m) {
+  basis::Lazy<V> x = detail::evaluated(std::move(v));
+  return internal::insert<K, V>(k, std::move(x), std::move(m));
+}
+
 // `alter` with f's answer evaluated before it is stored: m itself for an
 // answer of nothing on an absent key or of the very stored value.
 template <class K, class V, class F>
