@@ -1,6 +1,11 @@
 // Lookup: every lookup, bucket positions, laziness and the `at` error.
 
 #include <gtest/gtest.h>
+#include <rapidcheck.h>
+#include <rapidcheck/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 #include <hashgrove/internal.hpp>
 #include <hashgrove/lazy.hpp>
@@ -28,6 +33,10 @@ TEST(Lookup, EmptyMapHashesTheKeyAndFindsNothing) {
   Key::resetCounts();
   EXPECT_FALSE(lookup(key(1), Map()).has_value());
   EXPECT_EQ(Key::hashCalls, 1);
+  EXPECT_EQ(Key::equalityCalls, 0);
+  // A hash of 0 equals the empty node's unused word: still nothing found.
+  EXPECT_FALSE(member(key(0), Map()));
+  EXPECT_FALSE(lookupRecordCollision_raw(0, key(0), Map()));
   EXPECT_EQ(Key::equalityCalls, 0);
 }
 
@@ -77,6 +86,55 @@ TEST(Lookup, FindWithDefaultForcesOnlyWhatItReturns) {
   EXPECT_EQ(lookupDefault(failing(), key(1), m), 7);
   EXPECT_EQ(findWithDefault(9, key(2), m), 9);
   EXPECT_EQ(lookupDefault(9, key(2), m), 9);
+}
+
+// Hashes built fragment by fragment: the first of the 13 any of 0..31 (so that
+// a root of many keys is Full), every other one 0, 1, 30 or 31, so that paths
+// share long prefixes, sparse nodes use their lowest and highest bitmap bits,
+// and keys part as late as the last, four-bit fragment.
+rc::Gen<std::uint64_t> pathHash() {
+  return rc::gen::apply(
+      [](std::uint64_t first, const std::vector<std::uint64_t>& rest) {
+        std::uint64_t h = first;
+        for (std::size_t i = 0; i < rest.size(); ++i) h |= rest[i] << (5 * (i + 1));
+        return h;
+      },
+      rc::gen::inRange<std::uint64_t>(0, 32),
+      rc::gen::container<std::vector<std::uint64_t>>(12, rc::gen::elementOf(std::vector<std::uint64_t>{0, 1, 30, 31})));
+}
+
+// Every lookup against the pairs the map was built from: key i has value i
+// and the hash hashes[i % hashes.size()], so later keys collide with earlier
+// ones; the first `present` keys are in the map (in input order, which is the
+// order of a bucket), the others are probed as absent keys.
+RC_GTEST_PROP(LookupModel, FindsExactlyThePresentKeysOnEveryShapeOfPath, ()) {
+  const auto hashes = *rc::gen::nonEmpty(rc::gen::container<std::vector<std::uint64_t>>(pathHash()));
+  const auto n = *rc::gen::inRange<std::size_t>(1, 3 * hashes.size() + 1);
+  const auto present = *rc::gen::inRange<std::size_t>(0, n + 1);
+  std::vector<Key> keys;
+  std::vector<std::pair<Key, int>> pairs;
+  for (std::size_t i = 0; i < n; ++i) {
+    keys.push_back(key(static_cast<std::int64_t>(i), hashes[i % hashes.size()]));
+    if (i < present) pairs.emplace_back(keys.back(), static_cast<int>(i));
+  }
+  const Map m = fromList(pairs);
+  for (std::size_t i = 0; i < n; ++i) {
+    const Key& k = keys[i];
+    const auto found = lookup(k, m);
+    const LookupHit<int> hit = lookupRecordCollision_raw(k.hash, k, m);
+    RC_ASSERT(member(k, m) == (i < present));
+    RC_ASSERT(found.has_value() == (i < present));
+    RC_ASSERT(static_cast<bool>(hit) == (i < present));
+    if (i >= present) continue;
+    RC_ASSERT(found->force() == static_cast<int>(i));
+    RC_ASSERT(hit.value->force() == static_cast<int>(i));
+    // The position: -1 alone in a Leaf, else the rank among the present keys
+    // of the same hash.
+    const auto same = std::count_if(pairs.begin(), pairs.end(), [&](const auto& p) { return p.first.hash == k.hash; });
+    const auto before = std::count_if(pairs.begin(), pairs.begin() + static_cast<std::ptrdiff_t>(i),
+                                      [&](const auto& p) { return p.first.hash == k.hash; });
+    RC_ASSERT(hit.position == (same == 1 ? -1 : before));
+  }
 }
 
 TEST(Lookup, AtRaisesKeyNotFoundWithItsCallSiteOnTop) {
