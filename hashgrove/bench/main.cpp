@@ -1,4 +1,16 @@
-// The one entry point of hashgrove_bench; every bench/*.cpp only registers benchmarks.
+// The one entry point of hashgrove_bench; every other bench/*.cpp registers
+// benchmarks, except count.cpp, which `--count` runs instead (for callgrind).
 #include <benchmark/benchmark.h>
 
-BENCHMARK_MAIN();
+#include <cstring>
+
+int countMain(int argc, char** argv);
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--count") == 0) return countMain(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
