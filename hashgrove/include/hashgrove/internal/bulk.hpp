@@ -274,10 +274,14 @@ HashMap<K, V> unsafeInsert(const std::type_identity_t<K>& k, std::type_identity_
 // `insert` of a map handed over by value (moved): the same result, written in
 // place into the nodes that nothing else refers to (see the header comment),
 // so that `m = insert(k, v, std::move(m))` copies no branch on the key's
-// path. Hashes k once; O(log32 n).
+// path. Hashes k once; O(log32 n). Inlined: a call to the in-place walk.
 template <class K, class V>
-HashMap<K, V> insert(const std::type_identity_t<K>& k, std::type_identity_t<basis::Lazy<V>> v, HashMap<K, V>&& m) {
-  return unsafeInsert<K, V>(k, std::move(v), std::move(m));
+[[gnu::always_inline]] inline HashMap<K, V> insert(const std::type_identity_t<K>& k,
+                                                   std::type_identity_t<basis::Lazy<V>> v, HashMap<K, V>&& m) {
+  HashMap<K, V> t = std::move(m);
+  detail::NoCombine none;
+  detail::unsafeInsertInto<K, V>(t, internal::hash(k), k, v, none, 0);
+  return t;
 }
 
 // As `unsafeInsert`, with an equal key's value becoming g(k, v, stored value),

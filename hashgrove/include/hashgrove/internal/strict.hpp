@@ -251,9 +251,10 @@ HashMap<K, V> insert(const std::type_identity_t<K>& k, std::type_identity_t<basi
 // the key's path; a map also held elsewhere is not changed. O(log32 n);
 // throws what evaluating v (before m is taken over), `hash` or `==` throws.
 template <class K, class V>
-HashMap<K, V> insert(const std::type_identity_t<K>& k, std::type_identity_t<basis::Lazy<V>> v, HashMap<K, V>&& m) {
-  basis::Lazy<V> x = detail::evaluated(std::move(v));
-  return internal::insert<K, V>(k, std::move(x), std::move(m));
+[[gnu::always_inline]] inline HashMap<K, V> insert(const std::type_identity_t<K>& k,
+                                                   std::type_identity_t<basis::Lazy<V>> v, HashMap<K, V>&& m) {
+  v.force();
+  return internal::insert<K, V>(k, std::move(v), std::move(m));
 }
 
 // `alter` with f's answer evaluated before it is stored: m itself for an
