@@ -14,6 +14,8 @@
 #include <basis/hashable.hpp>
 #include <hashgrove/lazy.hpp>
 
+#include "bench_keys.hpp"
+
 namespace {
 
 using hashgrove::HashMap;
@@ -22,12 +24,7 @@ using Unordered = std::unordered_map<std::int64_t, std::int64_t, basis::StdHash<
 
 enum class Overlap { Disjoint, Half, Derived };
 
-std::uint64_t splitmix(std::uint64_t& s) {
-  std::uint64_t z = (s += 0x9e3779b97f4a7c15ULL);
-  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-  z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-  return z ^ (z >> 31);
-}
+using hashgrove_bench::splitmix;
 
 struct Inputs {
   Trie left, right;

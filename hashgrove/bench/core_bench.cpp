@@ -9,15 +9,14 @@
 // The mutable maps have no persistent form: their "persistent" insert and
 // fromList are in-place insertion without reserve, their delete erases in
 // place from a copy made outside the timed region, and their union and
-// intersection copy and probe.
+// intersection copy and probe. InsertMoved is the trie's insertion into a map
+// handed over by value (`insert(k, v, std::move(m))`); for the mutable maps it
+// is their insertion again.
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <malloc.h>
-#include <random>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -26,6 +25,8 @@
 #include <hashgrove/lazy.hpp>
 #include <hashgrove/strict.hpp>
 
+#include "bench_keys.hpp"
+
 #ifdef HASHGROVE_BENCH_WITH_ABSL
 #include <absl/container/flat_hash_map.h>
 #endif
@@ -33,79 +34,7 @@
 namespace {
 
 using hashgrove::HashMap;
-
-std::uint64_t splitmix(std::uint64_t& s) {
-  std::uint64_t z = (s += 0x9e3779b97f4a7c15ULL);
-  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-  z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-  return z ^ (z >> 31);
-}
-
-// --- keys ------------------------------------------------------------------
-
-struct Random {
-  using K = std::int64_t;
-  static constexpr const char* name = "random";
-};
-struct Sequential {
-  using K = std::int64_t;
-  static constexpr const char* name = "sequential";
-};
-struct String16 {
-  using K = std::string;
-  static constexpr const char* name = "string16";
-};
-
-// n distinct keys for the map, n distinct keys absent from it, and a second
-// key set that shares half of `present` (for union and intersection).
-template <class K>
-struct Keys {
-  std::vector<K> present, absent, other;
-};
-
-std::string text16(std::uint64_t r) {
-  char buf[17];
-  std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(r));
-  return std::string(buf, 16);
-}
-
-template <class KK>
-const Keys<typename KK::K>& keys(std::int64_t n) {
-  using K = typename KK::K;
-  static std::unordered_map<std::int64_t, Keys<K>> cache;
-  if (auto it = cache.find(n); it != cache.end()) return it->second;
-  Keys<K> k;
-  const auto un = static_cast<std::size_t>(n);
-  if constexpr (std::is_same_v<KK, Sequential>) {
-    for (std::int64_t i = 0; i < n; ++i) k.present.push_back(i);
-    for (std::int64_t i = 0; i < n; ++i) k.absent.push_back(n + i);
-    for (std::int64_t i = 0; i < n; ++i) k.other.push_back(n / 2 + i);
-  } else {
-    // Random draws of 64 bits collide too rarely to matter; 16 hex digits
-    // of distinct draws are distinct.
-    std::uint64_t seed = 42 + static_cast<std::uint64_t>(n);
-    auto draw = [&] {
-      if constexpr (std::is_same_v<KK, Random>) {
-        return static_cast<std::int64_t>(splitmix(seed));
-      } else {
-        return text16(splitmix(seed));
-      }
-    };
-    for (std::size_t i = 0; i < un; ++i) k.present.push_back(draw());
-    for (std::size_t i = 0; i < un; ++i) k.absent.push_back(draw());
-    for (std::size_t i = 0; i < un / 2; ++i) k.other.push_back(k.present[i]);
-    while (k.other.size() < un) k.other.push_back(draw());
-  }
-  return cache.emplace(n, std::move(k)).first->second;
-}
-
-template <class K>
-std::vector<std::pair<K, std::int64_t>> pairsOf(const std::vector<K>& ks) {
-  std::vector<std::pair<K, std::int64_t>> ps;
-  ps.reserve(ks.size());
-  for (std::size_t i = 0; i < ks.size(); ++i) ps.emplace_back(ks[i], static_cast<std::int64_t>(i));
-  return ps;
-}
+using namespace hashgrove_bench;
 
 // --- the maps --------------------------------------------------------------
 
@@ -130,6 +59,15 @@ struct Trie {
       m = hashgrove::strict::insert(k, v, m);
     } else {
       m = hashgrove::lazy::insert(k, v, m);
+    }
+  }
+  // Insertion into a map handed over by value, written in place.
+  template <class K>
+  static void insertMoved(Map<K>& m, const K& k, std::int64_t v) {
+    if constexpr (Strict) {
+      m = hashgrove::strict::insert(k, v, std::move(m));
+    } else {
+      m = hashgrove::lazy::insert(k, v, std::move(m));
     }
   }
   template <class K>
@@ -178,6 +116,10 @@ struct Mutable {
     m.emplace(k, v);
   }
   template <class K>
+  static void insertMoved(Map<K>& m, const K& k, std::int64_t v) {
+    m.emplace(k, v);
+  }
+  template <class K>
   static bool find(const Map<K>& m, const K& k) {
     return m.find(k) != m.end();
   }
@@ -220,16 +162,6 @@ using Absl = Mutable<AbslFlat, &kAbslName>;
 
 // --- the operations --------------------------------------------------------
 
-// The keys in a fixed shuffled order: probing in insertion order would walk
-// the nodes in the order they were allocated, which favours whichever map
-// happens to lay its nodes out in insertion order.
-template <class K>
-std::vector<K> shuffled(std::vector<K> ks) {
-  std::mt19937_64 g(7);
-  std::shuffle(ks.begin(), ks.end(), g);
-  return ks;
-}
-
 template <class Impl, class KK, bool Present>
 void Lookup(benchmark::State& state) {
   const auto& k = keys<KK>(state.range(0));
@@ -243,14 +175,21 @@ void Lookup(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
-// The whole map built by insertion one key at a time (persistent for the
-// trie: every intermediate map stays valid).
-template <class Impl, class KK>
+// The whole map built by insertion one key at a time: persistent for the
+// trie (every intermediate map stays valid), or (`Moved`) into the map handed
+// over by value, which the trie writes in place.
+template <class Impl, class KK, bool Moved = false>
 void Insert(benchmark::State& state) {
   const auto& k = keys<KK>(state.range(0));
   for (auto _ : state) {
     typename Impl::template Map<typename KK::K> m;
-    for (std::size_t i = 0; i < k.present.size(); ++i) Impl::insert(m, k.present[i], std::int64_t(i));
+    for (std::size_t i = 0; i < k.present.size(); ++i) {
+      if constexpr (Moved) {
+        Impl::insertMoved(m, k.present[i], std::int64_t(i));
+      } else {
+        Impl::insert(m, k.present[i], std::int64_t(i));
+      }
+    }
     benchmark::DoNotOptimize(m);
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -332,6 +271,7 @@ void registerAll() {
   reg("LookupPresent", Lookup<Impl, KK, true>, true);
   reg("LookupAbsent", Lookup<Impl, KK, false>, true);
   reg("Insert", Insert<Impl, KK>, false);
+  reg("InsertMoved", Insert<Impl, KK, true>, false);
   reg("FromList", FromList<Impl, KK>, false);
   reg("Delete", Delete<Impl, KK>, false);
   reg("Iterate", Iterate<Impl, KK>, false);

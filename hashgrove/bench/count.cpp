@@ -2,7 +2,7 @@
 //
 //   hashgrove_bench --count OPERATION N REPEATS
 //
-// builds its input (N random 64-bit keys, drawn as core_bench draws them),
+// builds its input (core_bench's N random 64-bit keys, bench_keys.hpp),
 // runs the operation REPEATS times and exits, outside the benchmark library's
 // timing loop. Under `valgrind --tool=callgrind` a run with REPEATS = 0 counts
 // everything but the operation, so the difference of two runs divided by the
@@ -30,13 +30,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <hashgrove/lazy.hpp>
 #include <hashgrove/strict.hpp>
+
+#include "bench_keys.hpp"
 
 int countMain(int argc, char** argv);
 
@@ -45,40 +47,8 @@ namespace {
 using Map = hashgrove::HashMap<std::int64_t, std::int64_t>;
 namespace lazy = hashgrove::lazy;
 namespace strict = hashgrove::strict;
-
-std::uint64_t splitmix(std::uint64_t& s) {
-  std::uint64_t z = (s += 0x9e3779b97f4a7c15ULL);
-  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-  z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-  return z ^ (z >> 31);
-}
-
-struct Input {
-  std::vector<std::int64_t> present, absent, other;
-};
-
-Input input(std::int64_t n) {
-  Input in;
-  std::uint64_t seed = 42 + static_cast<std::uint64_t>(n);
-  for (std::int64_t i = 0; i < n; ++i) in.present.push_back(static_cast<std::int64_t>(splitmix(seed)));
-  for (std::int64_t i = 0; i < n; ++i) in.absent.push_back(static_cast<std::int64_t>(splitmix(seed)));
-  in.other.assign(in.present.begin(), in.present.begin() + n / 2);
-  while (static_cast<std::int64_t>(in.other.size()) < n) in.other.push_back(static_cast<std::int64_t>(splitmix(seed)));
-  return in;
-}
-
-std::vector<std::pair<std::int64_t, std::int64_t>> pairsOf(const std::vector<std::int64_t>& ks) {
-  std::vector<std::pair<std::int64_t, std::int64_t>> ps;
-  for (std::size_t i = 0; i < ks.size(); ++i) ps.emplace_back(ks[i], static_cast<std::int64_t>(i));
-  return ps;
-}
-
-// The probes in a fixed shuffled order, as core_bench probes.
-std::vector<std::int64_t> shuffled(std::vector<std::int64_t> ks) {
-  std::mt19937_64 g(7);
-  std::shuffle(ks.begin(), ks.end(), g);
-  return ks;
-}
+using hashgrove_bench::pairsOf;
+using hashgrove_bench::shuffled;
 
 // `repeats` probes, through the keys in shuffled order as often as needed.
 template <class Probe>
@@ -100,6 +70,85 @@ void buildLoop(const std::vector<std::int64_t>& keys, std::int64_t repeats, Step
   benchmark::DoNotOptimize(m);
 }
 
+using Keys = hashgrove_bench::Keys<std::int64_t>;
+
+// One operation, run `repeats` times on core_bench's keys and on m, the map of
+// the present keys. Each is called through a pointer, so that none is inlined
+// into another's surroundings and each compiles the same in every build.
+struct Operation {
+  const char* name;
+  bool building;  // one unit per key: repeats <= n
+  void (*run)(const Keys& in, const Map& m, std::int64_t repeats);
+};
+
+// The value of k in m, read, or -1: what a caller of `lookup` does. Inlined
+// into the probe loop, as `lookup` itself is into its callers.
+[[gnu::always_inline]] inline std::int64_t valueOf(const Map& m, std::int64_t k) {
+  if (const auto v = lazy::lookup(k, m)) return v->force();
+  return -1;
+}
+
+const Operation operations[] = {
+    {"probe-only", false,
+     [](const Keys& in, const Map&, std::int64_t r) { probeLoop(in.present, r, [](std::int64_t k) { return k; }); }},
+    {"lookup-present", false,
+     [](const Keys& in, const Map& m, std::int64_t r) {
+       probeLoop(in.present, r, [&](std::int64_t k) { return valueOf(m, k); });
+     }},
+    {"lookup-absent", false,
+     [](const Keys& in, const Map& m, std::int64_t r) {
+       probeLoop(in.absent, r, [&](std::int64_t k) { return valueOf(m, k); });
+     }},
+    {"member-present", false,
+     [](const Keys& in, const Map& m, std::int64_t r) {
+       probeLoop(in.present, r, [&](std::int64_t k) { return lazy::member(k, m); });
+     }},
+    {"member-absent", false,
+     [](const Keys& in, const Map& m, std::int64_t r) {
+       probeLoop(in.absent, r, [&](std::int64_t k) { return lazy::member(k, m); });
+     }},
+    {"insert-lazy", true,
+     [](const Keys& in, const Map&, std::int64_t r) {
+       buildLoop(in.present, r, [](Map& t, std::int64_t k) { t = lazy::insert(k, k, t); });
+     }},
+    {"insert-strict", true,
+     [](const Keys& in, const Map&, std::int64_t r) {
+       buildLoop(in.present, r, [](Map& t, std::int64_t k) { t = strict::insert(k, k, t); });
+     }},
+    {"insert-moved-lazy", true,
+     [](const Keys& in, const Map&, std::int64_t r) {
+       buildLoop(in.present, r, [](Map& t, std::int64_t k) { t = lazy::insert(k, k, std::move(t)); });
+     }},
+    {"insert-moved-strict", true,
+     [](const Keys& in, const Map&, std::int64_t r) {
+       buildLoop(in.present, r, [](Map& t, std::int64_t k) { t = strict::insert(k, k, std::move(t)); });
+     }},
+    {"delete", true,
+     [](const Keys& in, const Map& m, std::int64_t r) {
+       Map t = m;
+       for (std::int64_t i = 0; i < r; ++i) t = lazy::delete_(in.present[static_cast<std::size_t>(i)], t);
+       benchmark::DoNotOptimize(t);
+     }},
+    {"fromlist", false,
+     [](const Keys& in, const Map&, std::int64_t r) {
+       const auto ps = pairsOf(in.present);
+       for (std::int64_t i = 0; i < r; ++i) benchmark::DoNotOptimize(lazy::fromList(ps));
+     }},
+    {"iterate", false,
+     [](const Keys&, const Map& m, std::int64_t r) {
+       for (std::int64_t i = 0; i < r; ++i) {
+         std::int64_t s = 0;
+         for (const auto& [k, v] : m) s += v.force();
+         benchmark::DoNotOptimize(s);
+       }
+     }},
+    {"union", false,
+     [](const Keys& in, const Map& m, std::int64_t r) {
+       const Map b = lazy::fromList(pairsOf(in.other));
+       for (std::int64_t i = 0; i < r; ++i) benchmark::DoNotOptimize(lazy::union_(m, b));
+     }},
+};
+
 int usage() {
   std::fprintf(stderr, "usage: hashgrove_bench --count OPERATION N REPEATS (see bench/count.cpp)\n");
   return 2;
@@ -109,52 +158,16 @@ int usage() {
 
 int countMain(int argc, char** argv) {
   if (argc != 5) return usage();
-  const std::string op = argv[2];
+  const std::string name = argv[2];
   const std::int64_t n = std::atoll(argv[3]);
   const std::int64_t repeats = std::atoll(argv[4]);
-  if (n <= 0 || repeats < 0) return usage();
-  const Input in = input(n);
-  const bool building = op.starts_with("insert") || op == "delete";
-  if (building && repeats > n) return usage();
+  const Operation* op = std::find_if(std::begin(operations), std::end(operations),
+                                     [&](const Operation& o) { return name == o.name; });
+  if (op == std::end(operations) || n <= 0 || repeats < 0 || (op->building && repeats > n)) return usage();
+  const Keys& in = hashgrove_bench::keys<hashgrove_bench::Random>(n);
   const Map m = lazy::fromList(pairsOf(in.present));
-
-  if (op == "probe-only") {
-    probeLoop(in.present, repeats, [](std::int64_t k) { return k; });
-  } else if (op == "lookup-present" || op == "lookup-absent") {
-    probeLoop(op == "lookup-present" ? in.present : in.absent, repeats,
-              [&](std::int64_t k) -> std::int64_t {
-                if (const auto v = lazy::lookup(k, m)) return v->force();
-                return -1;
-              });
-  } else if (op == "member-present" || op == "member-absent") {
-    probeLoop(op == "member-present" ? in.present : in.absent, repeats,
-              [&](std::int64_t k) { return lazy::member(k, m); });
-  } else if (op == "insert-lazy") {
-    buildLoop(in.present, repeats, [](Map& t, std::int64_t k) { t = lazy::insert(k, k, t); });
-  } else if (op == "insert-strict") {
-    buildLoop(in.present, repeats, [](Map& t, std::int64_t k) { t = strict::insert(k, k, t); });
-  } else if (op == "insert-moved-lazy") {
-    buildLoop(in.present, repeats, [](Map& t, std::int64_t k) { t = lazy::insert(k, k, std::move(t)); });
-  } else if (op == "insert-moved-strict") {
-    buildLoop(in.present, repeats, [](Map& t, std::int64_t k) { t = strict::insert(k, k, std::move(t)); });
-  } else if (op == "delete") {
-    Map t = m;
-    for (std::int64_t i = 0; i < repeats; ++i) t = lazy::delete_(in.present[static_cast<std::size_t>(i)], t);
-    benchmark::DoNotOptimize(t);
-  } else if (op == "fromlist") {
-    const auto ps = pairsOf(in.present);
-    for (std::int64_t r = 0; r < repeats; ++r) benchmark::DoNotOptimize(lazy::fromList(ps));
-  } else if (op == "iterate") {
-    for (std::int64_t r = 0; r < repeats; ++r) {
-      std::int64_t s = 0;
-      for (const auto& [k, v] : m) s += v.force();
-      benchmark::DoNotOptimize(s);
-    }
-  } else if (op == "union") {
-    const Map b = lazy::fromList(pairsOf(in.other));
-    for (std::int64_t r = 0; r < repeats; ++r) benchmark::DoNotOptimize(lazy::union_(m, b));
-  } else {
-    return usage();
-  }
+  // Through a volatile pointer: the call cannot be resolved, so not inlined.
+  void (*volatile run)(const Keys&, const Map&, std::int64_t) = op->run;
+  run(in, m, repeats);
   return 0;
 }

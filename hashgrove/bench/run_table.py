@@ -18,7 +18,7 @@ import sys
 import time
 
 MAPS = ["hashgrove_lazy", "hashgrove_strict", "unordered_map", "absl_flat"]
-OPS = ["LookupPresent", "LookupAbsent", "Insert", "FromList", "Delete",
+OPS = ["LookupPresent", "LookupAbsent", "Insert", "InsertMoved", "FromList", "Delete",
        "Iterate", "Union", "Intersection", "Memory"]
 KEYS = ["random", "sequential", "string16"]
 # Targets, as ratios to std::unordered_map (Memory: bytes per entry), for

@@ -13,17 +13,14 @@
 #include <basis/hashable.hpp>
 #include <hashgrove/set.hpp>
 
+#include "bench_keys.hpp"
+
 namespace {
 
 using Trie = hashgrove::HashSet<std::int64_t>;
 using Unordered = std::unordered_set<std::int64_t, basis::StdHash<std::int64_t>>;
 
-std::uint64_t splitmix(std::uint64_t& s) {
-  std::uint64_t z = (s += 0x9e3779b97f4a7c15ULL);
-  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-  z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-  return z ^ (z >> 31);
-}
+using hashgrove_bench::splitmix;
 
 struct Inputs {
   std::vector<std::int64_t> elements;  // n distinct random elements
