@@ -184,6 +184,21 @@ void BM_Print_Libuuid(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Print_Libuuid);
+
+// The same text as a std::string, as a caller of the C library would make it.
+void BM_Print_Libuuid_String(benchmark::State& state) {
+  const auto& uuids = sampleUUIDs();
+  std::vector<std::array<unsigned char, 16>> raw;
+  for (UUID u : uuids) raw.push_back(stampwell::toList(u));
+  std::size_t i = 0;
+  for (auto _ : state) {
+    char out[37];
+    uuid_unparse_lower(raw[i++ & 255].data(), out);
+    std::string s(out, 36);
+    benchmark::DoNotOptimize(s);
+  }
+}
+BENCHMARK(BM_Print_Libuuid_String);
 #endif
 
 }  // namespace

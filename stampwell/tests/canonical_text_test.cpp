@@ -2,6 +2,7 @@
 #include <rapidcheck/gtest.h>
 
 #include <cctype>
+#include <cstring>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -129,6 +130,29 @@ RC_GTEST_PROP(CanonicalText, PrintThenParseIsIdentityInEitherCase, (UUID u)) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   RC_ASSERT(stampwell::fromASCIIBytes(text) == u);
   RC_ASSERT(stampwell::fromString(widen(text)) == u);
+}
+
+// The printers beside the plain formula: two digits per byte, looked up one
+// byte at a time, with the dashes at 8, 13, 18 and 23.
+RC_GTEST_PROP(CanonicalText, PrintersMatchTheByteByByteFormula, (UUID u)) {
+  static constexpr char digits[] = "0123456789abcdef";
+  std::string expected;
+  const auto bytes = stampwell::toList(u);
+  for (std::size_t i = 0; i < 16; ++i) {
+    if (i == 4 || i == 6 || i == 8 || i == 10) expected += '-';
+    expected += digits[bytes[i] >> 4];
+    expected += digits[bytes[i] & 15];
+  }
+  RC_ASSERT(stampwell::toASCIIBytes(u) == expected);
+  char buffer[40];
+  std::memset(buffer, '#', sizeof buffer);
+  stampwell::writeCanonical(u, buffer + 2);
+  RC_ASSERT(std::string(buffer + 2, 36) == expected);
+  RC_ASSERT(buffer[1] == '#' && buffer[38] == '#');  // nothing written outside the 36 bytes
+  RC_ASSERT(stampwell::toString(u) == widen(expected));
+  std::string shown = "x";
+  basis::Show<UUID>::showsPrec(0, u, shown);
+  RC_ASSERT(shown == "x" + expected);
 }
 
 RC_GTEST_PROP(CanonicalText, TextOrderIsUUIDOrder, (UUID a, UUID b)) {

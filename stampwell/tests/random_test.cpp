@@ -152,6 +152,56 @@ RC_GTEST_PROP(RandomUUID, KeepsEveryOtherBitOfTheDraws, (std::uint64_t a, std::u
   RC_ASSERT(isVersion4(u));
   RC_ASSERT(u.firstWord() == ((a & ~0xf000ULL) | 0x4000ULL));
   RC_ASSERT(u.secondWord() == ((b & ~(3ULL << 62)) | (1ULL << 63)));
+  // The same UUID as the sixteen bytes fed one at a time to the builder.
+  RC_ASSERT(u == stampwell::feed(stampwell::feed(stampwell::buildFromBytes(4), a), b));
+}
+
+// A generator that can also hand out several words at once, counting how it
+// was asked.
+struct Filling {
+  using result_type = std::uint64_t;
+  static constexpr result_type min() { return 0; }
+  static constexpr result_type max() { return ~0ULL; }
+  std::uint64_t next = 1;
+  int singles = 0;
+  int fills = 0;
+  result_type operator()() {
+    ++singles;
+    return next++;
+  }
+  void fill(std::uint64_t* out, std::size_t k) {
+    ++fills;
+    for (std::size_t i = 0; i < k; ++i) out[i] = next++;
+  }
+};
+
+TEST(RandomUUID, AGeneratorThatFillsGivesBothWordsInOneCallInDrawOrder) {
+  Filling g;
+  const UUID u = stampwell::uniformM(g);
+  EXPECT_EQ(g.fills, 1);
+  EXPECT_EQ(g.singles, 0);
+  Scripted same{{1, 2}};
+  EXPECT_EQ(u, stampwell::uniformM(same));
+  EXPECT_EQ(stampwell::uniformM(g), UUID(0x4003, 0x8000000000000004ULL));
+}
+
+TEST(KernelEntropy, DrawsVersion4UUIDsThatDiffer) {
+  static_assert(stampwell::Word64Generator<stampwell::KernelEntropy>);
+  stampwell::KernelEntropy g;
+  std::set<UUID> seen;
+  for (int i = 0; i < 200; ++i) {
+    const UUID u = stampwell::uniformM(g);
+    EXPECT_TRUE(isVersion4(u)) << u;
+    seen.insert(u);
+  }
+  EXPECT_EQ(seen.size(), 200u);
+  EXPECT_TRUE(isVersion4(stampwell::random(g).first));
+  // Single draws and fills larger than one read of the source.
+  std::set<std::uint64_t> words{g(), g()};
+  std::vector<std::uint64_t> many(100, 0);
+  g.fill(many.data(), many.size());
+  words.insert(many.begin(), many.end());
+  EXPECT_EQ(words.size(), 102u);
 }
 
 }  // namespace

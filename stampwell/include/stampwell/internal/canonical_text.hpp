@@ -62,9 +62,9 @@ std::ostream& operator<<(std::ostream& os, UUID u);
 template <>
 struct basis::Show<stampwell::UUID> : basis::ShowDefaults<stampwell::UUID> {
   static void showsPrec(int, stampwell::UUID u, std::string& out) {
-    const std::size_t at = out.size();
-    out.resize(at + stampwell::canonicalLength);
-    stampwell::writeCanonical(u, out.data() + at);
+    char text[stampwell::canonicalLength];
+    stampwell::writeCanonical(u, text);
+    out.append(text, stampwell::canonicalLength);
   }
 };
 

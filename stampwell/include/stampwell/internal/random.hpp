@@ -1,8 +1,9 @@
 #pragma once
 // Random version-4 UUIDs from any uniform random bit generator of 64-bit
-// words (std::mt19937_64, for instance): two draws per UUID, the first giving
-// bytes 0-7 and the second bytes 8-15, then the version (4) and the variant
-// (bits 1 0) stamped as `buildFromBytes` stamps them.
+// words (std::mt19937_64, or KernelEntropy for the operating system's
+// entropy): two draws per UUID, the first giving bytes 0-7 and the second
+// bytes 8-15, then the version (4) and the variant (bits 1 0) stamped as
+// `buildFromBytes` stamps them.
 
 #include <concepts>
 #include <cstddef>
@@ -27,14 +28,58 @@ concept Word64Generator =
     std::uniform_random_bit_generator<G> && sizeof(typename G::result_type) == 8 &&
     G::min() == 0 && G::max() == std::numeric_limits<typename G::result_type>::max();
 
-// A version-4 UUID drawn from g, which advances by exactly two draws. O(1);
-// throws only what g throws.
-template <Word64Generator G>
-UUID uniformM(G& g) {
-  const std::uint64_t a = g();
-  const std::uint64_t b = g();
-  return feed(feed(buildFromBytes(4), a), b);
+namespace detail {
+
+// The version-4 UUID of the words a (bytes 0-7) and b (bytes 8-15): version 4
+// in the top of byte 6 and the variant bits 1 0 in the top of byte 8, as
+// `buildFromBytes(4)` stamps them.
+constexpr UUID version4(std::uint64_t a, std::uint64_t b) noexcept {
+  return UUID((a & ~std::uint64_t{0xF000}) | std::uint64_t{0x4000},
+              (b & ~(std::uint64_t{0xC0} << 56)) | (std::uint64_t{0x80} << 56));
 }
+
+// A generator that can make several draws at once: `g.fill(out, k)` writes
+// the next k draws to out[0..k), in order.
+template <class G>
+concept FillsWords = requires(G& g, std::uint64_t* out, std::size_t k) { g.fill(out, k); };
+
+}  // namespace detail
+
+// A version-4 UUID drawn from g, which advances by exactly two draws (taken
+// together when g can fill several at once). O(1); throws only what g throws.
+template <Word64Generator G>
+inline UUID uniformM(G& g) {
+  if constexpr (detail::FillsWords<G>) {
+    std::uint64_t w[2];
+    g.fill(w, 2);
+    return detail::version4(w[0], w[1]);
+  } else {
+    const std::uint64_t a = g();
+    const std::uint64_t b = g();
+    return detail::version4(a, b);
+  }
+}
+
+// 64-bit words from the operating system's entropy source (getrandom on
+// Linux). Each call reads the kernel afresh and no bytes are kept between
+// calls, so a forked process never repeats its parent's draws.
+class KernelEntropy {
+ public:
+  using result_type = std::uint64_t;
+  static constexpr result_type min() noexcept { return 0; }
+  static constexpr result_type max() noexcept { return ~result_type{0}; }
+
+  // One draw: one 8-byte read. Throws std::system_error when the source fails.
+  result_type operator()() {
+    result_type w;
+    fill(&w, 1);
+    return w;
+  }
+  // The next k draws written to out, with one read of 8k bytes (so
+  // `uniformM` makes one read per UUID). Throws std::system_error when the
+  // source fails.
+  void fill(std::uint64_t* out, std::size_t k);
+};
 
 // A version-4 UUID drawn from a copy of g, with that copy advanced by
 // exactly two draws; g itself is untouched. O(1); throws only what g throws.
