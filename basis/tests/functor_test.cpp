@@ -17,7 +17,10 @@
 #include "basis/const.hpp"
 #include "basis/distributive.hpp"
 #include "basis/list.hpp"
+#include "basis/map.hpp"
+#include "basis/non_empty.hpp"
 #include "basis/product.hpp"
+#include "basis/vector.hpp"
 
 namespace {
 
@@ -240,6 +243,37 @@ TEST(Bifunctor, MapsEachSideWithItsOwnFunction) {
   EXPECT_EQ(basis::first(inc, std::pair<int, char>(1, 'c')), (std::pair<int, char>(2, 'c')));
   EXPECT_EQ(basis::second(str, These<char, int>::these('a', 3)), (These<char, std::string>::these('a', "3")));
   EXPECT_EQ(basis::bimap(str, inc, basis::Const<int, int>{4}).getConst(), "4");
+}
+
+// What a run throws first, or "nothing".
+std::string firstFailure(const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+  return "nothing";
+}
+
+// Two operands that both fail: the left one is demanded (or its function
+// called) first, whatever order the compiler gives an argument list.
+TEST(EvaluationOrder, LeftOperandFirst) {
+  auto raise = [](const char* what) { return Lazy<int>::raise(std::runtime_error(what)); };
+  auto thrower = [](const char* what) { return [what](int) -> int { throw std::runtime_error(what); }; };
+  const std::function<void()> cases[] = {
+      [&] { basis::applyForced(std::plus<>(), raise("left"), raise("right")); },
+      [&] { (void)(List<int>::cons(raise("left"), {}) == List<int>::cons(raise("right"), {})); },
+      [&] { (void)(basis::Vector<int>::fromLazy({raise("left")}) == basis::Vector<int>::fromLazy({raise("right")})); },
+      [&] { (void)(basis::NonEmpty<int>{raise("left"), {}} == basis::NonEmpty<int>{raise("right"), {}}); },
+      [&] {
+        using Pairs = std::vector<std::pair<int, Lazy<int>>>;
+        (void)(basis::Map<int, int>::fromList(Pairs{{1, raise("left")}}) ==
+               basis::Map<int, int>::fromList(Pairs{{1, raise("right")}}));
+      },
+      [&] { basis::bimap(thrower("left"), thrower("right"), std::pair<int, int>(1, 2)); },
+      [&] { basis::bimap(thrower("left"), thrower("right"), These<int, int>::these(1, 2)); },
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(firstFailure(cases[i]), "left") << "case " << i;
 }
 
 TEST(Bifoldable, FoldsBothSidesInOrder) {

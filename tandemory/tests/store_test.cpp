@@ -80,6 +80,49 @@ TEST(StoreZipping, CombinesTheFocusesLeftFirst) {
   EXPECT_EQ(basis::Comonad<PTag>::extract(taken), "[abcd]!");
 }
 
+// What a run throws first, or "nothing".
+std::string firstFailure(const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+  return "nothing";
+}
+
+// Two operands that both fail: the one on the left (the functions) is
+// demanded first, whatever order the compiler gives an argument list.
+TEST(Zipping, DemandsTheLeftOperandFirst) {
+  using Fn = std::function<S(const S&)>;
+  auto storeOf = [](const char* what) { return basis::Lazy<Plain<Fn>>::raise(std::runtime_error(what)); };
+  auto argOf = [](const char* what) { return basis::Lazy<Plain<S>>::raise(std::runtime_error(what)); };
+  auto focusOf = [](const char* what) {
+    return Plain<S>{basis::Identity<Fn>{[](const S& k) { return k; }}, basis::Lazy<S>::raise(std::runtime_error(what))};
+  };
+  using CoTag = CoOf<G>;
+  auto coOf = [](const char* what) { return basis::Lazy<Co<G, Fn>>::raise(std::runtime_error(what)); };
+  auto coArgOf = [](const char* what) { return basis::Lazy<Co<G, S>>::raise(std::runtime_error(what)); };
+  const auto fs = storeOf("left");
+  const auto xs = argOf("right");
+  const std::function<void()> cases[] = {
+      [&] { basis::Applicative<PTag>::ap(storeOf("left"), argOf("right")); },
+      [&] { basis::Applicative<PTag>::ap(fs, xs); },
+      [&] { basis::Semiapplicative<PTag>::apF(storeOf("left"), argOf("right")); },
+      [&] { basis::Semiapplicative<PTag>::apF(fs, xs); },
+      [&] { basis::Applicative<PTag>::ap([&] { return fs.force(); }, [&] { return xs.force(); }); },
+      [&] { basis::Semiapplicative<PTag>::apF([&] { return fs.force(); }, [&] { return xs.force(); }); },
+      [&] { Store::pos(basis::Semiapplicative<PTag>::liftF2(std::plus<S>(), focusOf("left"), focusOf("right"))); },
+      [&] { Store::pos(basis::Applicative<PTag>::liftA2(std::plus<S>(), focusOf("left"), focusOf("right"))); },
+      [&] { basis::Comonad<PTag>::extract(basis::ComonadApply<PTag>::apW(
+                Plain<Fn>{basis::Lazy<basis::Identity<std::function<Fn(const S&)>>>::raise(std::runtime_error("left")),
+                          S("f")},
+                focusOf("right"))); },
+      [&] { basis::Applicative<CoTag>::ap(coOf("left"), coArgOf("right")); },
+      [&] { basis::Semiapplicative<CoTag>::liftF2(std::plus<S>(), coArgOf("left"), coArgOf("right")); },
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(firstFailure(cases[i]), "left") << "case " << i;
+}
+
 TEST(StoreApplicative, PureFocusesAtMempty) {
   auto p = basis::Applicative<PTag>::pure(Int(7));
   EXPECT_EQ(Store::pos(p), "");

@@ -144,7 +144,10 @@ struct Bifunctor<TheseTag> : BifunctorDefaults<TheseTag> {
   static auto bimap(Fn f, Gn g, const These<A, B>& x) {
     using R = These<Mapped<Fn, A>, Mapped<Gn, B>>;
     return x.fold([&](const A& a) { return R::this_(f(a)); }, [&](const B& b) { return R::that(g(b)); },
-                  [&](const A& a, const B& b) { return R::these(f(a), g(b)); });
+                  [&](const A& a, const B& b) {
+                    Mapped<Fn, A> left = f(a);  // f before g
+                    return R::these(std::move(left), g(b));
+                  });
   }
 };
 
@@ -152,7 +155,7 @@ template <>
 struct Bifunctor<PairTag> : BifunctorDefaults<PairTag> {
   template <class Fn, class Gn, class A, class B>
   static auto bimap(Fn f, Gn g, const std::pair<A, B>& x) {
-    return std::pair<Mapped<Fn, A>, Mapped<Gn, B>>(f(x.first), g(x.second));
+    return std::pair<Mapped<Fn, A>, Mapped<Gn, B>>{f(x.first), g(x.second)};  // braces: f before g
   }
 };
 

@@ -28,6 +28,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -221,6 +222,15 @@ const auto& forced(const X& x) {
   } else {
     return x;
   }
+}
+
+// f applied to the plain values of xs (each as `forced` gives it), forced
+// left to right: an argument list alone leaves that order to the compiler.
+// Throws what the first failing element throws, or what f throws.
+template <class Fn, class... X>
+decltype(auto) applyForced(Fn&& f, const X&... xs) {
+  const std::tuple<decltype(forced(xs))...> values{forced(xs)...};  // braces: in order
+  return std::apply(std::forward<Fn>(f), values);
 }
 
 namespace detail {

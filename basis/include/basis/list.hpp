@@ -198,7 +198,7 @@ class List {
       auto u = x.uncons();
       auto v = y.uncons();
       if (!u || !v) return !u && !v;
-      if (!(u->first.force() == v->first.force())) return false;
+      if (!applyForced(std::equal_to<>(), u->first, v->first)) return false;
       x = std::move(u->second);
       y = std::move(v->second);
     }

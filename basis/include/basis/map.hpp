@@ -77,7 +77,7 @@ class KeyedMap {
   {
     if (a.size() != b.size()) return false;
     for (auto i = a.begin(), j = b.begin(); i != a.end(); ++i, ++j) {
-      if (!(i->first == j->first) || !(i->second.force() == j->second.force())) return false;
+      if (!(i->first == j->first) || !applyForced(std::equal_to<>(), i->second, j->second)) return false;
     }
     return true;
   }

@@ -36,7 +36,7 @@ struct NonEmpty {
   friend bool operator==(const NonEmpty& a, const NonEmpty& b)
     requires std::equality_comparable<T>
   {
-    return a.head.force() == b.head.force() && a.tail == b.tail;
+    return applyForced(std::equal_to<>(), a.head, b.head) && a.tail == b.tail;
   }
 };
 

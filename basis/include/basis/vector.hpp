@@ -120,7 +120,7 @@ class Vector {
   {
     if (a.length_ != b.length_) return false;
     for (std::size_t i = 0; i < a.length_; ++i)
-      if (!(a.lazyAt(i).force() == b.lazyAt(i).force())) return false;
+      if (!applyForced(std::equal_to<>(), a.lazyAt(i), b.lazyAt(i))) return false;
     return true;
   }
 

@@ -17,11 +17,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <ranges>
 #include <type_traits>
 #include <utility>
 
+#include <basis/functor.hpp>
 #include <basis/lazy.hpp>
 #include <basis/lifted.hpp>
 
@@ -234,7 +236,8 @@ bool liftEq2(EqK eqk, EqV eqv, const HashMap<K1, V1>& a, const HashMap<K2, V2>& 
 template <class K, class V>
   requires std::equality_comparable<K> && std::equality_comparable<V>
 bool operator==(const HashMap<K, V>& a, const HashMap<K, V>& b) {
-  return equal1([](const basis::Lazy<V>& x, const basis::Lazy<V>& y) { return x.force() == y.force(); }, a, b);
+  return equal1(
+      [](const basis::Lazy<V>& x, const basis::Lazy<V>& y) { return basis::applyForced(std::equal_to<>(), x, y); }, a, b);
 }
 
 // Pairs: keys first (the first pair's key on the left), values only when the
@@ -242,7 +245,7 @@ bool operator==(const HashMap<K, V>& a, const HashMap<K, V>& b) {
 template <class K, class V>
   requires std::equality_comparable<K> && std::equality_comparable<V>
 bool operator==(const L<K, V>& a, const L<K, V>& b) {
-  return a.key == b.key && a.value.force() == b.value.force();
+  return a.key == b.key && basis::applyForced(std::equal_to<>(), a.value, b.value);
 }
 
 }  // namespace hashgrove::internal
@@ -255,7 +258,7 @@ struct basis::Eq1<hashgrove::HashMapOf<K>> {
   static bool liftEq(const EqV& eq, const hashgrove::internal::HashMap<K, V1>& a,
                      const hashgrove::internal::HashMap<K, V2>& b) {
     return hashgrove::internal::equal1(
-        [&eq](const basis::Lazy<V1>& x, const basis::Lazy<V2>& y) { return eq(x.force(), y.force()); }, a, b);
+        [&eq](const basis::Lazy<V1>& x, const basis::Lazy<V2>& y) { return basis::applyForced(eq, x, y); }, a, b);
   }
 };
 template <>
@@ -265,7 +268,7 @@ struct basis::Eq2<hashgrove::HashMapTag> {
   static bool liftEq2(const EqK& eqk, const EqV& eqv, const hashgrove::internal::HashMap<K1, V1>& a,
                       const hashgrove::internal::HashMap<K2, V2>& b) {
     return hashgrove::internal::liftEq2(
-        eqk, [&eqv](const basis::Lazy<V1>& x, const basis::Lazy<V2>& y) { return eqv(x.force(), y.force()); }, a,
+        eqk, [&eqv](const basis::Lazy<V1>& x, const basis::Lazy<V2>& y) { return basis::applyForced(eqv, x, y); }, a,
         b);
   }
 };

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include <basis/error.hpp>
+#include <basis/functor.hpp>
 #include <basis/lazy.hpp>
 #include <basis/lifted.hpp>
 #include <basis/types.hpp>
@@ -81,7 +82,7 @@ struct CompareKeys {
 struct CompareValues {
   template <class V>
   basis::Ordering operator()(const basis::Lazy<V>& x, const basis::Lazy<V>& y) const {
-    return basis::compare(x.force(), y.force());
+    return basis::applyForced(CompareKeys{}, x, y);  // x first
   }
 };
 template <class K, class V>
@@ -155,7 +156,7 @@ struct basis::Ord1<hashgrove::HashMapOf<K>> {
   static basis::Ordering liftCompare(const CV& cv, const hashgrove::internal::HashMap<K, V1>& a,
                                      const hashgrove::internal::HashMap<K, V2>& b) {
     return hashgrove::internal::liftCompare(
-        [&cv](const basis::Lazy<V1>& x, const basis::Lazy<V2>& y) { return cv(x.force(), y.force()); }, a, b);
+        [&cv](const basis::Lazy<V1>& x, const basis::Lazy<V2>& y) { return basis::applyForced(cv, x, y); }, a, b);
   }
 };
 template <>
@@ -165,6 +166,6 @@ struct basis::Ord2<hashgrove::HashMapTag> {
   static basis::Ordering liftCompare2(const CK& ck, const CV& cv, const hashgrove::internal::HashMap<K1, V1>& a,
                                       const hashgrove::internal::HashMap<K2, V2>& b) {
     return hashgrove::internal::cmp(
-        ck, [&cv](const basis::Lazy<V1>& x, const basis::Lazy<V2>& y) { return cv(x.force(), y.force()); }, a, b);
+        ck, [&cv](const basis::Lazy<V1>& x, const basis::Lazy<V2>& y) { return basis::applyForced(cv, x, y); }, a, b);
   }
 };

@@ -7,9 +7,11 @@
 
 #include <bit>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <utility>
 
+#include <basis/functor.hpp>
 #include <basis/lazy.hpp>
 
 #include "hashgrove/internal/array.hpp"
@@ -137,7 +139,9 @@ bool isSubmapOfBy(F f, const HashMap<K, V1>& m1, const HashMap<K, V2>& m2) {
 // value throws.
 template <class K, class V>
 bool isSubmapOf(const HashMap<K, V>& m1, const HashMap<K, V>& m2) {
-  auto equal = [](const basis::Lazy<V>& x1, const basis::Lazy<V>& x2) { return x1.force() == x2.force(); };
+  auto equal = [](const basis::Lazy<V>& x1, const basis::Lazy<V>& x2) {
+    return basis::applyForced(std::equal_to<>(), x1, x2);  // x1 first
+  };
   return detail::submapWalk(equal, 0, m1, m2);
 }
 

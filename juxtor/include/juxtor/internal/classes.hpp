@@ -34,6 +34,7 @@
 #include <type_traits>
 #include <utility>
 
+#include <basis/contravariant.hpp>
 #include <basis/functor.hpp>
 #include <basis/functor_with_index.hpp>
 #include <basis/lazy.hpp>
@@ -98,7 +99,30 @@ struct Second {
   }
 };
 
+// The shape of a container argument and its element: the argument's tag, or,
+// for a callable of one declared parameter type E that has no tag (a lambda,
+// a std::function<A(E)>), the functions from E and their result type.
+template <class T>
+struct ShapeOf {};
+template <basis::HasTag T>
+struct ShapeOf<T> {
+  using type = basis::tag_of<T>;
+  using element = basis::element_of<T>;
+};
+template <class T>
+  requires(!basis::HasTag<T> && requires { typename basis::callable_arg_t<T>; })
+struct ShapeOf<T> {
+  using type = basis::FunctionFrom<basis::callable_arg_t<T>>;
+  using element = std::remove_cvref_t<std::invoke_result_t<const T&, const basis::callable_arg_t<T>&>>;
+};
+
 }  // namespace detail
+
+// The shape (tag) of a container argument, and its element type.
+template <class T>
+using shape_of = typename detail::ShapeOf<std::remove_cvref_t<T>>::type;
+template <class T>
+using shape_element_of = typename detail::ShapeOf<std::remove_cvref_t<T>>::element;
 
 // ---------------------------------------------------------------------------
 // Defaults.
@@ -205,11 +229,11 @@ struct RepeatWithIndexDefaults {
 
 template <class FA, class FB>
 auto align(const FA& a, const FB& b) {
-  return Juxtor<basis::tag_of<FA>>::align(a, b);
+  return Juxtor<shape_of<FA>>::align(a, b);
 }
 template <class Fn, class FA, class FB>
 auto alignWith(Fn&& f, const FA& a, const FB& b) {
-  return Juxtor<basis::tag_of<FA>>::alignWith(std::forward<Fn>(f), a, b);
+  return Juxtor<shape_of<FA>>::alignWith(std::forward<Fn>(f), a, b);
 }
 template <class F, class A>
 auto nil() {
@@ -217,19 +241,19 @@ auto nil() {
 }
 template <class FT>
 auto unalign(const FT& x) {
-  return Unalign<basis::tag_of<FT>>::unalign(x);
+  return Unalign<shape_of<FT>>::unalign(x);
 }
 template <class Fn, class FC>
 auto unalignWith(Fn&& f, const FC& x) {
-  return Unalign<basis::tag_of<FC>>::unalignWith(std::forward<Fn>(f), x);
+  return Unalign<shape_of<FC>>::unalignWith(std::forward<Fn>(f), x);
 }
 template <class FA, class FB>
 auto zip(const FA& a, const FB& b) {
-  return Zip<basis::tag_of<FA>>::zip(a, b);
+  return Zip<shape_of<FA>>::zip(a, b);
 }
 template <class Fn, class FA, class FB>
 auto zipWith(Fn&& f, const FA& a, const FB& b) {
-  return Zip<basis::tag_of<FA>>::zipWith(std::forward<Fn>(f), a, b);
+  return Zip<shape_of<FA>>::zipWith(std::forward<Fn>(f), a, b);
 }
 template <class F, class A>
 auto repeat(A&& x) {
@@ -237,19 +261,19 @@ auto repeat(A&& x) {
 }
 template <class FP>
 auto unzip(const FP& x) {
-  return Unzip<basis::tag_of<FP>>::unzip(x);
+  return Unzip<shape_of<FP>>::unzip(x);
 }
 template <class Fn, class FC>
 auto unzipWith(Fn&& f, const FC& x) {
-  return Unzip<basis::tag_of<FC>>::unzipWith(std::forward<Fn>(f), x);
+  return Unzip<shape_of<FC>>::unzipWith(std::forward<Fn>(f), x);
 }
 template <class Fn, class FA, class FB>
 auto ialignWith(Fn&& f, const FA& a, const FB& b) {
-  return JuxtorWithIndex<basis::tag_of<FA>>::ialignWith(std::forward<Fn>(f), a, b);
+  return JuxtorWithIndex<shape_of<FA>>::ialignWith(std::forward<Fn>(f), a, b);
 }
 template <class Fn, class FA, class FB>
 auto izipWith(Fn&& f, const FA& a, const FB& b) {
-  return ZipWithIndex<basis::tag_of<FA>>::izipWith(std::forward<Fn>(f), a, b);
+  return ZipWithIndex<shape_of<FA>>::izipWith(std::forward<Fn>(f), a, b);
 }
 template <class F, class Fn>
 auto irepeat(Fn&& f) {
@@ -259,9 +283,9 @@ auto irepeat(Fn&& f) {
 // The pair (fmap first over x, fmap second over x), through the shape's
 // Functor alone. Maps over x once per side, as the shape's fmap does; x itself
 // is shared.
-template <basis::HasTag FP>
+template <class FP>
 auto unzipDefault(const FP& x) {
-  using F = basis::tag_of<FP>;
+  using F = shape_of<FP>;
   return std::pair(basis::Functor<F>::fmap(detail::First{}, x), basis::Functor<F>::fmap(detail::Second{}, x));
 }
 

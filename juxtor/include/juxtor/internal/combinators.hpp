@@ -21,8 +21,8 @@ namespace juxtor {
 // the semigroup throws, when the shape applies it.
 template <class FA>
 FA salign(const FA& a, const FA& b) {
-  using A = basis::element_of<FA>;
-  return Juxtor<basis::tag_of<FA>>::alignWith(
+  using A = shape_element_of<FA>;
+  return Juxtor<shape_of<FA>>::alignWith(
       [](const These<A, A>& t) -> A {
         return t.fold([](const A& x) { return x; }, [](const A& y) { return y; },
                       [](const A& x, const A& y) { return basis::combine(x, y); });
@@ -33,10 +33,10 @@ FA salign(const FA& a, const FA& b) {
 // Every position of either side as a pair of optional values. One alignWith.
 template <class FA, class FB>
 auto padZip(const FA& a, const FB& b) {
-  using A = basis::element_of<FA>;
-  using B = basis::element_of<FB>;
+  using A = shape_element_of<FA>;
+  using B = shape_element_of<FB>;
   using P = std::pair<std::optional<A>, std::optional<B>>;
-  return Juxtor<basis::tag_of<FA>>::alignWith(
+  return Juxtor<shape_of<FA>>::alignWith(
       [](const These<A, B>& t) -> P {
         return t.fold([](const A& x) { return P(x, std::nullopt); }, [](const B& y) { return P(std::nullopt, y); },
                       [](const A& x, const B& y) { return P(x, y); });
@@ -47,11 +47,11 @@ auto padZip(const FA& a, const FB& b) {
 // f of the two optional values at every position of either side.
 template <class Fn, class FA, class FB>
 auto padZipWith(Fn f, const FA& a, const FB& b) {
-  using A = basis::element_of<FA>;
-  using B = basis::element_of<FB>;
+  using A = shape_element_of<FA>;
+  using B = shape_element_of<FB>;
   using OA = std::optional<A>;
   using OB = std::optional<B>;
-  return Juxtor<basis::tag_of<FA>>::alignWith(
+  return Juxtor<shape_of<FA>>::alignWith(
       [f = std::move(f)](const These<A, B>& t) {
         return t.fold([&](const A& x) { return f(OA(x), OB()); }, [&](const B& y) { return f(OA(), OB(y)); },
                       [&](const A& x, const B& y) { return f(OA(x), OB(y)); });
@@ -76,7 +76,10 @@ basis::List<R> leftPadded(const std::shared_ptr<Fn>& f, const basis::List<A>& xs
       return basis::Functor<basis::ListTag>::fmap([f](const B& y) { return R((*f)(std::optional<A>(), y)); }, ys);
     }
     const Lazy<R> head = Lazy<R>::defer(
-        [f, x = u->first, y = v->first] { return R((*f)(std::optional<A>(x.force()), y.force())); });
+        [f, x = u->first, y = v->first] {
+          std::optional<A> just(x.force());  // the left element first
+          return R((*f)(std::move(just), y.force()));
+        });
     return List<R>::cons(head, leftPadded<R>(f, u->second, v->second));
   });
 }

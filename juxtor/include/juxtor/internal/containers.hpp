@@ -167,7 +167,7 @@ struct KeyedJuxtor {
         m1, m2, [&fp](const K&, const Lazy<A>& x) { return Lazy<R>::defer([fp, x] { return R((*fp)(T::this_(x.force()))); }); },
         [&fp](const K&, const Lazy<B>& y) { return Lazy<R>::defer([fp, y] { return R((*fp)(T::that(y.force()))); }); },
         [&fp](const K&, const Lazy<A>& x, const Lazy<B>& y) {
-          return Lazy<R>::defer([fp, x, y] { return R((*fp)(T::these(x.force(), y.force()))); });
+          return Lazy<R>::defer([fp, x, y] { return R((*fp)(basis::applyForced(&T::these, x, y))); });
         });
   }
   template <class A, class B>
@@ -204,7 +204,7 @@ struct KeyedZip {
     using basis::Lazy;
     auto fp = std::make_shared<Fn>(std::move(f));
     return intersectMaps<R>(m1, m2, [&fp](const K&, const Lazy<A>& x, const Lazy<B>& y) {
-      return Lazy<R>::defer([fp, x, y] { return R((*fp)(x.force(), y.force())); });
+      return Lazy<R>::defer([fp, x, y] { return R(basis::applyForced(*fp, x, y)); });
     });
   }
   template <class A, class B>
@@ -218,7 +218,7 @@ struct KeyedZip {
     using basis::Lazy;
     auto fp = std::make_shared<Fn>(std::move(f));
     return intersectMaps<R>(m1, m2, [&fp](const K& k, const Lazy<A>& x, const Lazy<B>& y) {
-      return Lazy<R>::defer([fp, k, x, y] { return R((*fp)(k, x.force(), y.force())); });
+      return Lazy<R>::defer([fp, k, x, y] { return R(basis::applyForced(*fp, k, x, y)); });
     });
   }
 };

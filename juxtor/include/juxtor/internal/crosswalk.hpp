@@ -248,7 +248,8 @@ struct Bicrosswalk<basis::TheseTag> : BicrosswalkDefaults<basis::TheseTag> {
     using R = These<C, D>;
     if (t.isThis()) return basis::Functor<F>::fmap([](const C& c) { return R::this_(c); }, basis::demand(g1(*t.herePtr())));
     if (t.isThat()) return basis::Functor<F>::fmap([](const D& d) { return R::that(d); }, basis::demand(g2(*t.therePtr())));
-    return Juxtor<F>::align(basis::demand(g1(*t.herePtr())), basis::demand(g2(*t.therePtr())));
+    auto&& here = basis::demand(g1(*t.herePtr()));  // the left side's action first
+    return Juxtor<F>::align(here, basis::demand(g2(*t.therePtr())));
   }
 };
 

@@ -38,6 +38,14 @@ Prod<F, G, A> deferredPair(MakeF mf, MakeG mg) {
   return Prod<F, G, A>{first, second};
 }
 
+// The product of opF over the two F-parts and opG over the two G-parts, each
+// deferred; each forces its left part before its right one.
+template <class F, class G, class R, class OpF, class OpG, class A, class B>
+Prod<F, G, R> partwise(OpF opF, OpG opG, const Prod<F, G, A>& p, const Prod<F, G, B>& q) {
+  return deferredPair<F, G, R>([opF, x = p.first, y = q.first] { return basis::applyForced(opF, x, y); },
+                               [opG, x = p.second, y = q.second] { return basis::applyForced(opG, x, y); });
+}
+
 // The two products made of the sides of a deferred F-pair and a deferred
 // G-pair; each part is a deferred selection.
 template <class F, class G, class PF, class PG>
@@ -57,16 +65,15 @@ template <class F, class G>
 struct Juxtor<basis::ProductOf<F, G>> {
   template <class A, class B>
   static detail::Prod<F, G, These<A, B>> align(const detail::Prod<F, G, A>& p, const detail::Prod<F, G, B>& q) {
-    return detail::deferredPair<F, G, These<A, B>>(
-        [x = p.first, y = q.first] { return Juxtor<F>::align(x.force(), y.force()); },
-        [x = p.second, y = q.second] { return Juxtor<G>::align(x.force(), y.force()); });
+    return detail::partwise<F, G, These<A, B>>([](const auto& x, const auto& y) { return Juxtor<F>::align(x, y); },
+                                               [](const auto& x, const auto& y) { return Juxtor<G>::align(x, y); }, p, q);
   }
   template <class Fn, class A, class B>
   static auto alignWith(Fn h, const detail::Prod<F, G, A>& p, const detail::Prod<F, G, B>& q) {
     auto hp = std::make_shared<Fn>(std::move(h));
-    return detail::deferredPair<F, G, basis::Mapped<Fn, These<A, B>>>(
-        [hp, x = p.first, y = q.first] { return Juxtor<F>::alignWith(*hp, x.force(), y.force()); },
-        [hp, x = p.second, y = q.second] { return Juxtor<G>::alignWith(*hp, x.force(), y.force()); });
+    return detail::partwise<F, G, basis::Mapped<Fn, These<A, B>>>(
+        [hp](const auto& x, const auto& y) { return Juxtor<F>::alignWith(*hp, x, y); },
+        [hp](const auto& x, const auto& y) { return Juxtor<G>::alignWith(*hp, x, y); }, p, q);
   }
 };
 
@@ -98,16 +105,15 @@ template <class F, class G>
 struct Zip<basis::ProductOf<F, G>> {
   template <class A, class B>
   static detail::Prod<F, G, std::pair<A, B>> zip(const detail::Prod<F, G, A>& p, const detail::Prod<F, G, B>& q) {
-    return detail::deferredPair<F, G, std::pair<A, B>>(
-        [x = p.first, y = q.first] { return Zip<F>::zip(x.force(), y.force()); },
-        [x = p.second, y = q.second] { return Zip<G>::zip(x.force(), y.force()); });
+    return detail::partwise<F, G, std::pair<A, B>>([](const auto& x, const auto& y) { return Zip<F>::zip(x, y); },
+                                                   [](const auto& x, const auto& y) { return Zip<G>::zip(x, y); }, p, q);
   }
   template <class Fn, class A, class B>
   static auto zipWith(Fn h, const detail::Prod<F, G, A>& p, const detail::Prod<F, G, B>& q) {
     auto hp = std::make_shared<Fn>(std::move(h));
-    return detail::deferredPair<F, G, basis::Mapped<Fn, A, B>>(
-        [hp, x = p.first, y = q.first] { return Zip<F>::zipWith(*hp, x.force(), y.force()); },
-        [hp, x = p.second, y = q.second] { return Zip<G>::zipWith(*hp, x.force(), y.force()); });
+    return detail::partwise<F, G, basis::Mapped<Fn, A, B>>(
+        [hp](const auto& x, const auto& y) { return Zip<F>::zipWith(*hp, x, y); },
+        [hp](const auto& x, const auto& y) { return Zip<G>::zipWith(*hp, x, y); }, p, q);
   }
 };
 
@@ -148,15 +154,16 @@ struct JuxtorWithIndex<basis::ProductOf<F, G>> {
     using T = These<A, B>;
     using R = std::remove_cvref_t<std::invoke_result_t<Fn&, const K&, const T&>>;
     auto hp = std::make_shared<Fn>(std::move(h));
-    return detail::deferredPair<F, G, R>(
-        [hp, x = p.first, y = q.first] {
+    return detail::partwise<F, G, R>(
+        [hp](const auto& x, const auto& y) {
           return JuxtorWithIndex<F>::ialignWith([hp](const I& i, const T& t) { return R((*hp)(K(basis::Left<I>{i}), t)); },
-                                                x.force(), y.force());
+                                                x, y);
         },
-        [hp, x = p.second, y = q.second] {
+        [hp](const auto& x, const auto& y) {
           return JuxtorWithIndex<G>::ialignWith(
-              [hp](const J& j, const T& t) { return R((*hp)(K(basis::Right<J>{j}), t)); }, x.force(), y.force());
-        });
+              [hp](const J& j, const T& t) { return R((*hp)(K(basis::Right<J>{j}), t)); }, x, y);
+        },
+        p, q);
   }
 };
 
@@ -169,17 +176,16 @@ struct ZipWithIndex<basis::ProductOf<F, G>> {
     using K = basis::Either<I, J>;
     using R = std::remove_cvref_t<std::invoke_result_t<Fn&, const K&, const A&, const B&>>;
     auto hp = std::make_shared<Fn>(std::move(h));
-    return detail::deferredPair<F, G, R>(
-        [hp, x = p.first, y = q.first] {
+    return detail::partwise<F, G, R>(
+        [hp](const auto& x, const auto& y) {
           return ZipWithIndex<F>::izipWith(
-              [hp](const I& i, const A& a, const B& b) { return R((*hp)(K(basis::Left<I>{i}), a, b)); }, x.force(),
-              y.force());
+              [hp](const I& i, const A& a, const B& b) { return R((*hp)(K(basis::Left<I>{i}), a, b)); }, x, y);
         },
-        [hp, x = p.second, y = q.second] {
+        [hp](const auto& x, const auto& y) {
           return ZipWithIndex<G>::izipWith(
-              [hp](const J& j, const A& a, const B& b) { return R((*hp)(K(basis::Right<J>{j}), a, b)); }, x.force(),
-              y.force());
-        });
+              [hp](const J& j, const A& a, const B& b) { return R((*hp)(K(basis::Right<J>{j}), a, b)); }, x, y);
+        },
+        p, q);
   }
 };
 

@@ -76,7 +76,7 @@ struct AlignUnionStep : hg::detail::LazyUnionStepBase<K, These<A, B>> {
     const T* l = x.peek();
     const T* r = y.peek();
     if (l != nullptr && r != nullptr) return basis::Lazy<T>(mergeThisThat(*l, *r));
-    return basis::Lazy<T>::defer([x, y] { return mergeThisThat(x.force(), y.force()); });
+    return basis::Lazy<T>::defer([x, y] { return basis::applyForced(mergeThisThat<A, B>, x, y); });
   }
 };
 

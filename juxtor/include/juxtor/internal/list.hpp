@@ -50,7 +50,7 @@ List<R> alignLists(const std::shared_ptr<Fn>& f, const List<A>& xs, const List<B
   if (!v) return basis::Functor<basis::ListTag>::fmap([f](const A& a) { return R((*f)(T::this_(a))); }, xs);
   auto u = xs.uncons();
   if (!u) return basis::Functor<basis::ListTag>::fmap([f](const B& b) { return R((*f)(T::that(b))); }, ys);
-  const Lazy<R> head = Lazy<R>::defer([f, x = u->first, y = v->first] { return R((*f)(T::these(x.force(), y.force()))); });
+  const Lazy<R> head = Lazy<R>::defer([f, x = u->first, y = v->first] { return R((*f)(basis::applyForced(&T::these, x, y))); });
   return List<R>::cons(head, List<R>::lazy([f, xt = std::move(u->second), yt = std::move(v->second)] {
                          return alignLists<R>(f, xt, yt);
                        }));
@@ -65,7 +65,7 @@ List<R> zipLists(const std::shared_ptr<Fn>& f, const List<A>& xs, const List<B>&
     if (!u) return List<R>();
     auto v = ys.uncons();
     if (!v) return List<R>();
-    const Lazy<R> head = Lazy<R>::defer([f, x = u->first, y = v->first] { return R((*f)(x.force(), y.force())); });
+    const Lazy<R> head = Lazy<R>::defer([f, x = u->first, y = v->first] { return R(basis::applyForced(*f, x, y)); });
     return List<R>::cons(head, zipLists<R>(f, u->second, v->second));
   });
 }
@@ -240,7 +240,7 @@ struct Juxtor<basis::NonEmptyTag> : JuxtorDefaults<basis::NonEmptyTag> {
                                                                    const basis::NonEmpty<B>& b) {
     using R = basis::Mapped<Fn, These<A, B>>;
     auto fp = std::make_shared<Fn>(std::move(f));
-    return {basis::Lazy<R>::defer([fp, x = a.head, y = b.head] { return R((*fp)(These<A, B>::these(x.force(), y.force()))); }),
+    return {basis::Lazy<R>::defer([fp, x = a.head, y = b.head] { return R((*fp)(basis::applyForced(&These<A, B>::these, x, y))); }),
             basis::List<R>::lazy([fp, xs = a.tail, ys = b.tail] { return detail::alignLists<R>(fp, xs, ys); })};
   }
 };
@@ -252,7 +252,7 @@ struct Zip<basis::NonEmptyTag> : ZipDefaults<basis::NonEmptyTag> {
                                                           const basis::NonEmpty<B>& b) {
     using R = basis::Mapped<Fn, A, B>;
     auto fp = std::make_shared<Fn>(std::move(f));
-    return {basis::Lazy<R>::defer([fp, x = a.head, y = b.head] { return R((*fp)(x.force(), y.force())); }),
+    return {basis::Lazy<R>::defer([fp, x = a.head, y = b.head] { return R(basis::applyForced(*fp, x, y)); }),
             detail::zipLists<R>(fp, a.tail, b.tail)};
   }
 };
@@ -302,7 +302,7 @@ struct JuxtorWithIndex<basis::NonEmptyTag> {
     auto fp = std::make_shared<Fn>(std::move(f));
     auto id = std::make_shared<detail::Id>();
     return basis::NonEmpty<R>{
-        basis::Lazy<R>::defer([fp, x = a.head, y = b.head] { return R((*fp)(I{0}, T::these(x.force(), y.force()))); }),
+        basis::Lazy<R>::defer([fp, x = a.head, y = b.head] { return R((*fp)(I{0}, basis::applyForced(&T::these, x, y))); }),
         basis::List<R>::lazy([fp, id, xs = a.tail, ys = b.tail] {
           return basis::FunctorWithIndex<basis::ListTag>::from(fp, 1, detail::alignLists<T>(id, xs, ys));
         })};
@@ -321,7 +321,7 @@ struct ZipWithIndex<basis::NonEmptyTag> {
         [fp](const I& i, const std::pair<A, B>& p) { return R((*fp)(i, p.first, p.second)); });
     auto pair = std::make_shared<detail::MakePair>();
     return basis::NonEmpty<R>{
-        basis::Lazy<R>::defer([fp, x = a.head, y = b.head] { return R((*fp)(I{0}, x.force(), y.force())); }),
+        basis::Lazy<R>::defer([fp, x = a.head, y = b.head] { return R(basis::applyForced(*fp, I{0}, x, y)); }),
         basis::List<R>::lazy([step, pair, xs = a.tail, ys = b.tail] {
           return basis::FunctorWithIndex<basis::ListTag>::from(step, 1,
                                                                detail::zipLists<std::pair<A, B>>(pair, xs, ys));
@@ -357,7 +357,7 @@ basis::Tree<R> alignTrees(const std::shared_ptr<Fn>& f, const basis::Tree<A>& s,
   using T = These<A, B>;
   using basis::Tree;
   auto label = Lazy<R>::defer([f, x = s.rootLabelLazy(), y = t.rootLabelLazy()] {
-    return R((*f)(T::these(x.force(), y.force())));
+    return R((*f)(basis::applyForced(&T::these, x, y)));
   });
   auto children = List<Tree<R>>::lazy([f, cs = s.subForest(), ct = t.subForest()] {
     auto pairUp = std::make_shared<std::function<Tree<R>(const These<Tree<A>, Tree<B>>&)>>(
@@ -379,7 +379,7 @@ basis::Tree<R> alignTrees(const std::shared_ptr<Fn>& f, const basis::Tree<A>& s,
 template <class R, class Fn, class A, class B>
 basis::Tree<R> zipTrees(const std::shared_ptr<Fn>& f, const basis::Tree<A>& s, const basis::Tree<B>& t) {
   using basis::Tree;
-  auto label = Lazy<R>::defer([f, x = s.rootLabelLazy(), y = t.rootLabelLazy()] { return R((*f)(x.force(), y.force())); });
+  auto label = Lazy<R>::defer([f, x = s.rootLabelLazy(), y = t.rootLabelLazy()] { return R(basis::applyForced(*f, x, y)); });
   auto pairUp = std::make_shared<std::function<Tree<R>(const Tree<A>&, const Tree<B>&)>>(
       [f](const Tree<A>& u, const Tree<B>& v) { return zipTrees<R>(f, u, v); });
   return Tree<R>::node(std::move(label), zipLists<Tree<R>>(pairUp, s.subForest(), t.subForest()));

@@ -320,24 +320,43 @@ struct RepeatWithIndex<basis::ProxyTag> {
 
 // ---------------------------------------------------------------------------
 // Functions from E: pointwise. Each result calls the given functions every
-// time it is applied.
+// time it is applied, the first one first. The given functions may be any
+// callables on E (a std::function of any signature taking E, a lambda); the
+// results are std::function<R(const E&)>.
+
+namespace detail {
+// The plain result of a function-shaped container at an argument of type E.
+template <class Fn, class E>
+using ResultAt = std::remove_cvref_t<std::invoke_result_t<const Fn&, const E&>>;
+// These(f(x), g(x)), f applied first.
+template <class Fa, class Gb, class E>
+These<ResultAt<Fa, E>, ResultAt<Gb, E>> bothAt(const Fa& f, const Gb& g, const E& x) {
+  ResultAt<Fa, E> a = f(x);
+  return These<ResultAt<Fa, E>, ResultAt<Gb, E>>::these(std::move(a), g(x));
+}
+}  // namespace detail
 
 template <class E>
 struct Juxtor<basis::FunctionFrom<E>> : JuxtorDefaults<basis::FunctionFrom<E>> {
   // x -> h(These(f(x), g(x))).
-  template <class Fn, class A, class B>
-  static std::function<basis::Mapped<Fn, These<A, B>>(const E&)> alignWith(Fn h, const std::function<A(const E&)>& f,
-                                                                           const std::function<B(const E&)>& g) {
-    return [h = std::move(h), f, g](const E& x) { return h(These<A, B>::these(f(x), g(x))); };
+  template <class Fn, class Fa, class Gb>
+  static auto alignWith(Fn h, const Fa& f, const Gb& g) {
+    using T = These<detail::ResultAt<Fa, E>, detail::ResultAt<Gb, E>>;
+    return std::function<basis::Mapped<Fn, T>(const E&)>(
+        [h = std::move(h), f, g](const E& x) { return h(detail::bothAt(f, g, x)); });
   }
 };
 template <class E>
 struct Zip<basis::FunctionFrom<E>> : ZipDefaults<basis::FunctionFrom<E>> {
   // x -> h(f(x), g(x)).
-  template <class Fn, class A, class B>
-  static std::function<basis::Mapped<Fn, A, B>(const E&)> zipWith(Fn h, const std::function<A(const E&)>& f,
-                                                                  const std::function<B(const E&)>& g) {
-    return [h = std::move(h), f, g](const E& x) { return h(f(x), g(x)); };
+  template <class Fn, class Fa, class Gb>
+  static auto zipWith(Fn h, const Fa& f, const Gb& g) {
+    using A = detail::ResultAt<Fa, E>;
+    using B = detail::ResultAt<Gb, E>;
+    return std::function<basis::Mapped<Fn, A, B>(const E&)>([h = std::move(h), f, g](const E& x) {
+      A a = f(x);
+      return h(a, g(x));
+    });
   }
 };
 template <class E>
@@ -351,20 +370,25 @@ struct Repeat<basis::FunctionFrom<E>> {
 template <class E>
 struct JuxtorWithIndex<basis::FunctionFrom<E>> {
   // x -> h(x, These(f(x), g(x))).
-  template <class Fn, class A, class B>
-  static auto ialignWith(Fn h, const std::function<A(const E&)>& f, const std::function<B(const E&)>& g) {
-    using R = std::remove_cvref_t<std::invoke_result_t<Fn&, const E&, const These<A, B>&>>;
-    return std::function<R(const E&)>(
-        [h = std::move(h), f, g](const E& x) { return h(x, These<A, B>::these(f(x), g(x))); });
+  template <class Fn, class Fa, class Gb>
+  static auto ialignWith(Fn h, const Fa& f, const Gb& g) {
+    using T = These<detail::ResultAt<Fa, E>, detail::ResultAt<Gb, E>>;
+    using R = std::remove_cvref_t<std::invoke_result_t<Fn&, const E&, const T&>>;
+    return std::function<R(const E&)>([h = std::move(h), f, g](const E& x) { return h(x, detail::bothAt(f, g, x)); });
   }
 };
 template <class E>
 struct ZipWithIndex<basis::FunctionFrom<E>> {
   // x -> h(x, f(x), g(x)).
-  template <class Fn, class A, class B>
-  static auto izipWith(Fn h, const std::function<A(const E&)>& f, const std::function<B(const E&)>& g) {
+  template <class Fn, class Fa, class Gb>
+  static auto izipWith(Fn h, const Fa& f, const Gb& g) {
+    using A = detail::ResultAt<Fa, E>;
+    using B = detail::ResultAt<Gb, E>;
     using R = std::remove_cvref_t<std::invoke_result_t<Fn&, const E&, const A&, const B&>>;
-    return std::function<R(const E&)>([h = std::move(h), f, g](const E& x) { return h(x, f(x), g(x)); });
+    return std::function<R(const E&)>([h = std::move(h), f, g](const E& x) {
+      A a = f(x);
+      return h(x, a, g(x));
+    });
   }
 };
 template <class E>

@@ -70,7 +70,7 @@ Step<AlignerState<SA, SB, A>, R> afterRight(const std::shared_ptr<Fn>& f, const 
   switch (r.kind) {
     case StepKind::Yield: {
       const Lazy<B>& y = *r.element;
-      Lazy<R> out = st.pending ? Lazy<R>::defer([f, x = *st.pending, y] { return R((*f)(T::these(x.force(), y.force()))); })
+      Lazy<R> out = st.pending ? Lazy<R>::defer([f, x = *st.pending, y] { return R((*f)(basis::applyForced(&T::these, x, y))); })
                                : Lazy<R>::defer([f, y] { return R((*f)(T::that(y.force()))); });
       return Out::yield(std::move(out), S{st.left, *r.next, std::nullopt, st.leftDone});
     }
@@ -176,7 +176,7 @@ struct Zip<basis::StreamOf<M>> : ZipDefaults<basis::StreamOf<M>> {
       return basis::Monad<M>::bind(rs(st.right), [fp, st, next](const basis::Step<SS, B>& y) {
         switch (y.kind) {
           case basis::StepKind::Yield: {
-            auto z = basis::Lazy<R>::defer([fp, a = *st.pending, b = *y.element] { return R((*fp)(a.force(), b.force())); });
+            auto z = basis::Lazy<R>::defer([fp, a = *st.pending, b = *y.element] { return R(basis::applyForced(*fp, a, b)); });
             return basis::Applicative<M>::pure(Out::yield(std::move(z), next(S{st.left, *y.next, std::nullopt})));
           }
           case basis::StepKind::Skip: return basis::Applicative<M>::pure(Out::skip(next(S{st.left, *y.next, st.pending})));
@@ -198,7 +198,7 @@ template <class M>
 struct Juxtor<basis::BundleOf<M>> : JuxtorDefaults<basis::BundleOf<M>> {
   template <class Fn, class A, class B>
   static auto alignWith(Fn f, const basis::Bundle<M, A>& a, const basis::Bundle<M, B>& b) {
-    auto size = basis::Lazy<basis::Size>::defer([x = a.size, y = b.size] { return basis::larger(x.force(), y.force()); });
+    auto size = basis::Lazy<basis::Size>::defer([x = a.size, y = b.size] { return basis::applyForced(basis::larger, x, y); });
     return basis::bundleOf(Juxtor<basis::StreamOf<M>>::alignWith(std::move(f), a.elements, b.elements), size);
   }
 };
@@ -215,7 +215,7 @@ template <class M>
 struct Zip<basis::BundleOf<M>> : ZipDefaults<basis::BundleOf<M>> {
   template <class Fn, class A, class B>
   static auto zipWith(Fn f, const basis::Bundle<M, A>& a, const basis::Bundle<M, B>& b) {
-    auto size = basis::Lazy<basis::Size>::defer([x = a.size, y = b.size] { return basis::smaller(x.force(), y.force()); });
+    auto size = basis::Lazy<basis::Size>::defer([x = a.size, y = b.size] { return basis::applyForced(basis::smaller, x, y); });
     return basis::bundleOf(Zip<basis::StreamOf<M>>::zipWith(std::move(f), a.elements, b.elements), size);
   }
 };

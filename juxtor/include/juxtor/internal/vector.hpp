@@ -109,7 +109,7 @@ struct Zip<basis::BoxedVectorTag> {
   static basis::Vector<std::pair<A, B>> zip(const basis::Vector<A>& xs, const basis::Vector<B>& ys) {
     using P = std::pair<A, B>;
     return detail::zipVectors<P>(xs, ys, [](std::size_t, const basis::Lazy<A>& x, const basis::Lazy<B>& y) {
-      return basis::Lazy<P>::defer([x, y] { return P(x.force(), y.force()); });
+      return basis::Lazy<P>::defer([x, y] { return basis::applyForced(detail::MakePair{}, x, y); });
     });
   }
   // The deferred f(xs[i], ys[i]) below the shorter length.
@@ -118,7 +118,7 @@ struct Zip<basis::BoxedVectorTag> {
     using R = basis::Mapped<Fn, A, B>;
     auto fp = std::make_shared<Fn>(std::move(f));
     return detail::zipVectors<R>(xs, ys, [&fp](std::size_t, const basis::Lazy<A>& x, const basis::Lazy<B>& y) {
-      return basis::Lazy<R>::defer([fp, x, y] { return R((*fp)(x.force(), y.force())); });
+      return basis::Lazy<R>::defer([fp, x, y] { return R(basis::applyForced(*fp, x, y)); });
     });
   }
 };
@@ -164,7 +164,7 @@ struct ZipWithIndex<basis::BoxedVectorTag> {
     using R = std::remove_cvref_t<std::invoke_result_t<Fn&, const std::int64_t&, const A&, const B&>>;
     auto fp = std::make_shared<Fn>(std::move(f));
     return detail::zipVectors<R>(xs, ys, [&fp](std::size_t i, const basis::Lazy<A>& x, const basis::Lazy<B>& y) {
-      return basis::Lazy<R>::defer([fp, i, x, y] { return R((*fp)(static_cast<std::int64_t>(i), x.force(), y.force())); });
+      return basis::Lazy<R>::defer([fp, i, x, y] { return R(basis::applyForced(*fp, static_cast<std::int64_t>(i), x, y)); });
     });
   }
 };

@@ -129,28 +129,30 @@ struct basis::Semiapplicative<juxtor::ZippyOf<F>> {
   // `<.>`: each function applied to the element at its position.
   template <class FF, class X>
   static auto apF(FF&& ff, X&& fa) {
-    return wrap(juxtor::Zip<F>::zipWith(juxtor::detail::Apply{}, juxtor::detail::unwrapped(std::forward<FF>(ff)),
-                                        juxtor::detail::unwrapped(std::forward<X>(fa))));
+    return zipped(juxtor::detail::Apply{}, std::forward<FF>(ff), std::forward<X>(fa));
   }
   // `.>`: fb's elements at the positions both hold.
   template <class X, class Y>
   static auto seqRightF(X&& fa, Y&& fb) {
-    return wrap(juxtor::Zip<F>::zipWith(juxtor::detail::Keep{}, juxtor::detail::unwrapped(std::forward<X>(fa)),
-                                        juxtor::detail::unwrapped(std::forward<Y>(fb))));
+    return zipped(juxtor::detail::Keep{}, std::forward<X>(fa), std::forward<Y>(fb));
   }
   // `<.`: fa's elements at the positions both hold.
   template <class X, class Y>
   static auto seqLeftF(X&& fa, Y&& fb) {
-    return wrap(juxtor::Zip<F>::zipWith(juxtor::detail::Const{}, juxtor::detail::unwrapped(std::forward<X>(fa)),
-                                        juxtor::detail::unwrapped(std::forward<Y>(fb))));
+    return zipped(juxtor::detail::Const{}, std::forward<X>(fa), std::forward<Y>(fb));
   }
   template <class Fn, class X, class Y>
   static auto liftF2(Fn f, X&& fa, Y&& fb) {
-    return wrap(juxtor::Zip<F>::zipWith(std::move(f), juxtor::detail::unwrapped(std::forward<X>(fa)),
-                                        juxtor::detail::unwrapped(std::forward<Y>(fb))));
+    return zipped(std::move(f), std::forward<X>(fa), std::forward<Y>(fb));
   }
 
  private:
+  // op zipped over the two wrapped shapes; the left operand is demanded first.
+  template <class Op, class X, class Y>
+  static auto zipped(Op op, X&& fa, Y&& fb) {
+    auto&& left = juxtor::detail::unwrapped(std::forward<X>(fa));
+    return wrap(juxtor::Zip<F>::zipWith(std::move(op), left, juxtor::detail::unwrapped(std::forward<Y>(fb))));
+  }
   template <class FB>
   static juxtor::Zippy<F, basis::element_of<FB>> wrap(FB&& x) {
     return {std::forward<FB>(x)};

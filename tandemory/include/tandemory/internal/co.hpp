@@ -141,14 +141,14 @@ template <class F>
 struct Semiapplicative<tandemory::CoOf<F>> : SemiapplicativeDefaults<tandemory::CoOf<F>> {
   template <class FF, class X>
   static auto apF(FF&& ff, X&& fa) {
-    auto t = tandemory::apRep(tandemory::detail::unwrapCo(std::forward<FF>(ff)),
-                              tandemory::detail::unwrapCo(std::forward<X>(fa)));
+    auto fs = tandemory::detail::unwrapCo(std::forward<FF>(ff));  // the functions first
+    auto t = tandemory::apRep(std::move(fs), tandemory::detail::unwrapCo(std::forward<X>(fa)));
     return tandemory::Co<F, element_of<decltype(t)>>{std::move(t)};
   }
   template <class Fn, class X, class Y>
   static auto liftF2(Fn g, X&& a, Y&& b) {
-    auto t = tandemory::mzipWithRep(std::move(g), tandemory::detail::unwrapCo(std::forward<X>(a)),
-                                    tandemory::detail::unwrapCo(std::forward<Y>(b)));
+    auto xs = tandemory::detail::unwrapCo(std::forward<X>(a));  // the first operand first
+    auto t = tandemory::mzipWithRep(std::move(g), std::move(xs), tandemory::detail::unwrapCo(std::forward<Y>(b)));
     return tandemory::Co<F, element_of<decltype(t)>>{std::move(t)};
   }
 };

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <utility>
 
+#include <basis/functor.hpp>
 #include <basis/hashable.hpp>
 #include <basis/lazy.hpp>
 #include <basis/lifted.hpp>
@@ -36,7 +37,7 @@ namespace detail {
 // The unit type's comparison and salted hash on stored values (each forced).
 struct CompareUnits {
   basis::Ordering operator()(const basis::Lazy<basis::Unit>& x, const basis::Lazy<basis::Unit>& y) const {
-    return basis::compare(x.force(), y.force());
+    return basis::applyForced([](const auto& l, const auto& r) { return basis::compare(l, r); }, x, y);
   }
 };
 struct HashUnit {

@@ -173,7 +173,7 @@ auto zipStores(Zip zip, Plus plus, const StoreT<G, W, FF>& sf, const StoreT<G, W
         ff.force());
     return zip(appliers, fa.force());
   });
-  auto focus = basis::Lazy<Rep<G>>::defer([plus, m = sf.focus, n = sa.focus] { return plus(m.force(), n.force()); });
+  auto focus = basis::Lazy<Rep<G>>::defer([plus, m = sf.focus, n = sa.focus] { return basis::applyForced(plus, m, n); });
   return StoreT<G, W, B>{std::move(tables), std::move(focus)};
 }
 // f mapped over every table, deferred; the focus kept.
@@ -228,10 +228,11 @@ template <class G, class W>
 struct Semiapplicative<tandemory::StoreTOf<G, W>> : SemiapplicativeDefaults<tandemory::StoreTOf<G, W>> {
   template <class FF, class X>
   static auto apF(FF&& ff, X&& fa) {
+    auto&& sf = tandemory::detail::operand(std::forward<FF>(ff));  // the function store first
+    auto&& sa = tandemory::detail::operand(std::forward<X>(fa));
     return tandemory::detail::zipStores<G, W>(
         [](const auto& fs, const auto& xs) { return Semiapplicative<W>::apF(fs, xs); },
-        [](const auto& m, const auto& n) { return combine(m, n); }, tandemory::detail::operand(std::forward<FF>(ff)),
-        tandemory::detail::operand(std::forward<X>(fa)));
+        [](const auto& m, const auto& n) { return combine(m, n); }, sf, sa);
   }
 };
 
@@ -251,10 +252,11 @@ struct Applicative<tandemory::StoreTOf<G, W>> : ApplicativeDefaults<tandemory::S
   }
   template <class FF, class X>
   static auto ap(FF&& ff, X&& fa) {
+    auto&& sf = tandemory::detail::operand(std::forward<FF>(ff));  // the function store first
+    auto&& sa = tandemory::detail::operand(std::forward<X>(fa));
     return tandemory::detail::zipStores<G, W>(
         [](const auto& fs, const auto& xs) { return Applicative<W>::ap(fs, xs); },
-        [](const auto& m, const auto& n) { return mappend(m, n); }, tandemory::detail::operand(std::forward<FF>(ff)),
-        tandemory::detail::operand(std::forward<X>(fa)));
+        [](const auto& m, const auto& n) { return mappend(m, n); }, sf, sa);
   }
 };
 
@@ -273,7 +275,8 @@ template <class G, class W>
 struct Comonad<tandemory::StoreTOf<G, W>> : ComonadDefaults<tandemory::StoreTOf<G, W>> {
   template <class A>
   static A extract(const tandemory::StoreT<G, W, A>& st) {
-    return tandemory::Representable<G>::index(Comonad<W>::extract(st.tables.force()), st.focus.force());
+    const auto& tables = st.tables.force();  // the tables, then the focus
+    return tandemory::Representable<G>::index(Comonad<W>::extract(tables), st.focus.force());
   }
   template <class Fn, class A>
   static auto extend(Fn f, const tandemory::StoreT<G, W, A>& st) {

@@ -385,7 +385,7 @@ auto extendReader(Plus plus, H h, const ReaderT<F, M, B>& x) {
   auto pp = share(std::move(plus));
   return R::tabulate([xs, pp, h = std::move(h)](const P& p) {
     return h(R::tabulate([xs, pp, p](const P& q) {
-      return R::index(*xs, P((*pp)(p.first, q.first), (*pp)(p.second, q.second)));
+      return R::index(*xs, P{(*pp)(p.first, q.first), (*pp)(p.second, q.second)});  // braces: in order
     }));
   });
 }
