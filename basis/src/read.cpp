@@ -14,14 +14,28 @@ ReadContext& readContext() noexcept {
   static thread_local ReadContext context;
   return context;
 }
+
+bool withinBudget() noexcept {
+  const ReadContext& ctx = readContext();
+  return !(ctx.active && ctx.exhausted);
+}
+
+bool chargeRead(std::size_t bytes) noexcept {
+  ReadContext& ctx = readContext();
+  if (!ctx.active) return true;
+  if (ctx.exhausted) return false;
+  ctx.budget -= bytes == 0 ? 1 : static_cast<std::int64_t>(bytes);
+  if (ctx.budget < 0) ctx.exhausted = true;
+  return !ctx.exhausted;
+}
 }  // namespace detail
 
 namespace {
 
-// The lexemes one parse may read: a fixed allowance plus a multiple of the
+// The bytes one parse may lex: a fixed allowance plus a multiple of the
 // input length, far above what any well-formed text needs.
 constexpr std::int64_t kBaseBudget = std::int64_t{1} << 20;
-constexpr std::int64_t kBudgetPerByte = 64;
+constexpr std::int64_t kBudgetPerByte = 16;
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
@@ -49,6 +63,31 @@ bool isPuncChar(char c) { return std::strchr(",;()[]{}`", c) != nullptr && c != 
 bool isSymbolChar(char c) { return std::strchr("!#$%&*+./<=>?@\\^|-~:", c) != nullptr && c != '\0'; }
 
 constexpr std::string_view kReservedOps[] = {"..", "::", "=", "\\", "|", "<-", "->", "@", "~", "=>"};
+
+bool isReservedOp(std::string_view sym) {
+  for (std::string_view op : kReservedOps) {
+    if (sym == op) return true;
+  }
+  return false;
+}
+
+// What lexeme a text `expect` looks for would be, judged from its characters
+// alone: one punctuation character, an identifier, a run of symbol
+// characters, or something else (looked for by lexing).
+enum class Shape : unsigned char { Punc, Ident, Symbol, Other };
+Shape shapeOf(std::string_view text) {
+  if (text.empty()) return Shape::Other;
+  if (text.size() == 1 && isPuncChar(text[0])) return Shape::Punc;
+  auto all = [&](bool (*pred)(char)) {
+    for (char c : text) {
+      if (!pred(c)) return false;
+    }
+    return true;
+  };
+  if (isIdentStart(text[0]) && all(isIdentChar)) return Shape::Ident;
+  if (all(isSymbolChar)) return Shape::Symbol;
+  return Shape::Other;
+}
 
 // The ASCII control names an escape may use. "SOH" is listed before "SO" so
 // that the longer name wins.
@@ -100,8 +139,11 @@ bool decodeEscape(std::string_view in, std::size_t& i, char32_t& out) {
     std::uint64_t value = 0;
     while (j < in.size() && isDigitIn(base, in[j])) {
       value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digitValue(in[j]));
-      if (value > 0x10FFFF) return false;
       ++j;
+      if (value > 0x10FFFF) {
+        i = j;  // the digits were examined: a failure reports where it stopped
+        return false;
+      }
     }
     if (j == start) return false;
     out = static_cast<char32_t>(value);
@@ -144,14 +186,18 @@ bool decodeLiteralChar(std::string_view in, std::size_t& i, char32_t& out, bool&
 
 // Scans a string literal starting at the opening quote in[0]; calls
 // sink(c) per character. Returns the length of the literal, or 0 when it
-// is malformed.
+// is malformed; `examined` is set to the bytes looked at either way.
 template <class Sink>
-std::size_t scanString(std::string_view in, Sink&& sink) {
+std::size_t scanString(std::string_view in, Sink&& sink, std::size_t& examined) {
   std::size_t i = 1;
+  auto malformed = [&](std::size_t at) {
+    examined = at < in.size() ? at + 1 : in.size();
+    return std::size_t{0};
+  };
   for (;;) {
-    if (i >= in.size()) return 0;
+    if (i >= in.size()) return malformed(i);
     const char c = in[i];
-    if (c == '"') return i + 1;
+    if (c == '"') return examined = i + 1;
     if (c == '\\' && i + 1 < in.size()) {
       const char e = in[i + 1];
       if (e == '&') {  // the empty escape
@@ -161,27 +207,38 @@ std::size_t scanString(std::string_view in, Sink&& sink) {
       if (isBlank(e)) {  // a gap: blanks between two backslashes
         std::size_t j = i + 1;
         while (j < in.size() && isBlank(in[j])) ++j;
-        if (j >= in.size() || in[j] != '\\') return 0;
+        if (j >= in.size() || in[j] != '\\') return malformed(j);
         i = j + 1;
         continue;
       }
     }
     char32_t ch;
     bool escaped;
-    if (!decodeLiteralChar(in, i, ch, escaped)) return 0;
+    if (!decodeLiteralChar(in, i, ch, escaped)) return malformed(i + 4);
     sink(ch);
   }
 }
+template <class Sink>
+std::size_t scanString(std::string_view in, Sink&& sink) {
+  std::size_t examined;
+  return scanString(in, std::forward<Sink>(sink), examined);
+}
 
 // Scans a character literal starting at the opening quote in[0]; the length,
-// or 0 when malformed.
-std::size_t scanChar(std::string_view in, char32_t& out) {
+// or 0 when malformed; `examined` as for scanString.
+std::size_t scanChar(std::string_view in, char32_t& out, std::size_t& examined) {
   std::size_t i = 1;
   bool escaped;
-  if (!decodeLiteralChar(in, i, out, escaped)) return 0;
+  const bool decoded = decodeLiteralChar(in, i, out, escaped);
+  examined = std::min(i + 4, in.size());
+  if (!decoded) return 0;
   if (!escaped && out == U'\'') return 0;
   if (i >= in.size() || in[i] != '\'') return 0;
-  return i + 1;
+  return examined = i + 1;
+}
+std::size_t scanChar(std::string_view in, char32_t& out) {
+  std::size_t examined;
+  return scanChar(in, out, examined);
 }
 
 // Scans a number at in[0] (a digit), filling n; returns its length.
@@ -228,10 +285,16 @@ std::size_t scanNumber(std::string_view in, Number& n) {
   return j;
 }
 
-std::optional<std::pair<Lexeme, std::string_view>> lexAt(std::string_view in) {
+// The lexeme at the front of `in` (after blanks), as `lexeme` describes;
+// `examined` is set to the bytes of `in` looked at, blanks included.
+std::optional<std::pair<Lexeme, std::string_view>> lexAt(std::string_view in,
+                                                         std::size_t& examined) {
   using K = Lexeme::Kind;
-  in = skipSpaces(in);
+  const std::size_t blanks = in.size() - skipSpaces(in).size();
+  in.remove_prefix(blanks);
+  examined = blanks + 1;
   auto make = [&](K kind, std::size_t len) {
+    examined = blanks + len;
     return std::optional<std::pair<Lexeme, std::string_view>>(
         std::pair<Lexeme, std::string_view>(Lexeme{kind, in.substr(0, len)}, in.substr(len)));
   };
@@ -239,12 +302,16 @@ std::optional<std::pair<Lexeme, std::string_view>> lexAt(std::string_view in) {
   const char c = in[0];
   if (c == '\'') {
     char32_t ch;
-    const std::size_t len = scanChar(in, ch);
+    std::size_t scanned;
+    const std::size_t len = scanChar(in, ch, scanned);
+    examined = blanks + scanned;
     if (len == 0) return std::nullopt;
     return make(K::Char, len);
   }
   if (c == '"') {
-    const std::size_t len = scanString(in, [](char32_t) {});
+    std::size_t scanned;
+    const std::size_t len = scanString(in, [](char32_t) {}, scanned);
+    examined = blanks + scanned;
     if (len == 0) return std::nullopt;
     return make(K::String, len);
   }
@@ -253,10 +320,7 @@ std::optional<std::pair<Lexeme, std::string_view>> lexAt(std::string_view in) {
     std::size_t j = 1;
     while (j < in.size() && isSymbolChar(in[j])) ++j;
     const std::string_view sym = in.substr(0, j);
-    for (std::string_view op : kReservedOps) {
-      if (sym == op) return make(K::Punc, j);
-    }
-    return make(K::Symbol, j);
+    return make(isReservedOp(sym) ? K::Punc : K::Symbol, j);
   }
   if (isIdentStart(c)) {
     std::size_t j = 1;
@@ -279,6 +343,8 @@ ReadScope::ReadScope(std::string_view input) noexcept {
     ctx.active = true;
     ctx.exhausted = false;
     ctx.budget = kBaseBudget + kBudgetPerByte * static_cast<std::int64_t>(input.size());
+    ctx.initial = ctx.budget;
+    ctx.size = static_cast<std::int64_t>(input.size());
   }
 }
 
@@ -297,22 +363,43 @@ std::string_view skipSpaces(std::string_view in) noexcept {
 }
 
 std::optional<std::pair<Lexeme, std::string_view>> lexeme(std::string_view in) {
-  detail::ReadContext& ctx = detail::readContext();
-  if (ctx.active) {
-    if (ctx.exhausted) return std::nullopt;
-    if (--ctx.budget < 0) {
-      ctx.exhausted = true;
-      return std::nullopt;
-    }
-  }
-  return lexAt(in);
+  if (!detail::withinBudget()) return std::nullopt;
+  std::size_t examined = 0;
+  auto lx = lexAt(in, examined);
+  if (!detail::chargeRead(examined)) return std::nullopt;
+  return lx;
 }
 
 std::optional<std::string_view> expect(std::string_view in, Lexeme::Kind kind,
                                        std::string_view text) {
-  auto lx = lexeme(in);
-  if (!lx || !lx->first.is(kind, text)) return std::nullopt;
-  return lx->second;
+  using K = Lexeme::Kind;
+  const Shape shape = shapeOf(text);
+  const bool direct = (kind == K::Punc && shape == Shape::Punc) ||
+                      (kind == K::Ident && shape == Shape::Ident) ||
+                      ((kind == K::Symbol || kind == K::Punc) && shape == Shape::Symbol);
+  if (!direct) {
+    auto lx = lexeme(in);
+    if (!lx || !lx->first.is(kind, text)) return std::nullopt;
+    return lx->second;
+  }
+  // The lexeme is (kind, text) exactly when the input starts with text and
+  // the character after it cannot continue a lexeme of that shape: the
+  // rest of a long literal is never looked at.
+  if (!detail::withinBudget()) return std::nullopt;
+  const std::string_view s = skipSpaces(in);
+  if (!detail::chargeRead(in.size() - s.size() + text.size())) return std::nullopt;
+  if (!s.starts_with(text)) return std::nullopt;
+  const std::string_view rest = s.substr(text.size());
+  const char next = rest.empty() ? '\0' : rest[0];
+  switch (shape) {
+    case Shape::Punc: return rest;
+    case Shape::Ident:
+      if (isIdentChar(next)) return std::nullopt;
+      return rest;
+    default: break;
+  }
+  if (isSymbolChar(next) || isReservedOp(text) != (kind == K::Punc)) return std::nullopt;
+  return rest;
 }
 
 char32_t Lexeme::charValue() const {
@@ -420,7 +507,10 @@ Parses<char32_t> readCharLiteral(std::string_view in) {
 Parses<std::u32string> readStringLiteral(std::string_view in) {
   Parses<std::u32string> out;
   auto lx = lexeme(in);
-  if (lx && lx->first.kind == Lexeme::Kind::String) {
+  // Decoding a literal into code points costs a few times lexing it: it is
+  // charged so, or a parser that tries one long literal in many ways would
+  // spend far more than its budget says.
+  if (lx && lx->first.kind == Lexeme::Kind::String && chargeRead(4 * lx->first.text.size())) {
     out.emplace_back(lx->first.stringValue(), lx->second);
   }
   return out;

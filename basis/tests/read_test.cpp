@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -445,6 +446,38 @@ TEST(ReadHostileInput, ExponentialAmbiguityEndsWithinTheBudget) {
   EXPECT_LT(elapsed, std::chrono::seconds(20));
   // After a parse ran out of budget, the next one starts afresh.
   EXPECT_TRUE(basis::read<Bin>("((),(()))").has_value());
+}
+
+// Seconds taken by f, the best of three runs.
+template <class F>
+double bestSeconds(F f) {
+  double best = 1e9;
+  for (int run = 0; run < 3; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  return best;
+}
+
+// A run of parentheses before one long literal: each way of splitting the run
+// between the tuple levels meets the same literal again. The work stays within
+// a small factor of reading a valid text of the same size.
+TEST(ReadHostileInput, ParenthesesBeforeALongLiteralCostLinearWork) {
+  using Nested = std::pair<std::pair<std::string, int>, int>;
+  const std::string literal = "\"" + std::string(32 << 10, 'x') + "\"";
+  const std::string hostile = std::string(240, '(') + literal;
+  using Entries = std::vector<std::pair<std::string, int>>;
+  std::string valid = "[";
+  while (valid.size() < hostile.size()) valid += (valid.size() > 1 ? "," : "") + std::string("(\"entry\",12345)");
+  valid += "]";
+  const double benign = bestSeconds([&] { EXPECT_TRUE(basis::read<Entries>(valid).has_value()); });
+  const double bad = bestSeconds([&] { EXPECT_FALSE(basis::read<Nested>(hostile).has_value()); });
+  EXPECT_LT(bad, 40 * benign + 0.005) << "hostile " << bad << " s, valid " << benign << " s";
+  // The same literal inside balanced parentheses still reads.
+  const auto back = basis::read<Nested>("((" + literal + ",1),2)");
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(back->first.first.size(), std::size_t{32 << 10});
 }
 
 TEST(ReadHostileInput, LongFlatListsCostNoStack) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +15,7 @@
 #include <basis/read.hpp>
 #include <basis/show.hpp>
 #include <hashgrove/internal.hpp>
+#include <hashgrove/lazy.hpp>
 
 #include "walks_support.hpp"
 
@@ -86,6 +89,30 @@ TEST(MapParsing, HostileNestingYieldsNoParse) {
     EXPECT_FALSE(basis::read<Ints>(text).has_value());
   }
   EXPECT_TRUE(basis::read<Ints>(std::string(50, '(') + "fromList []" + std::string(50, ')')).has_value());
+}
+
+// Runs of parentheses before a long literal, at two levels of maps: no
+// parse, in work within a small factor of reading a valid map of that size.
+TEST(MapParsing, ParenthesesBeforeALongLiteralCostLinearWork) {
+  using Nested = hashgrove::HashMap<hashgrove::HashMap<std::string, int>, int>;
+  const std::string literal = "\"" + std::string(32 << 10, 'x') + "\"";
+  const std::string hostile =
+      "fromList [" + std::string(120, '(') + "fromList [" + std::string(120, '(') + literal;
+  std::string valid = "fromList [";
+  for (int i = 0; valid.size() < hostile.size(); ++i) valid += (i > 0 ? "," : "") + std::string("(") + std::to_string(i) + ",7)";
+  valid += "]";
+  auto seconds = [](auto f) {
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+      const auto start = std::chrono::steady_clock::now();
+      f();
+      best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+  };
+  const double benign = seconds([&] { EXPECT_TRUE(basis::read<Ints>(valid).has_value()); });
+  const double bad = seconds([&] { EXPECT_FALSE(basis::read<Nested>(hostile).has_value()); });
+  EXPECT_LT(bad, 40 * benign + 0.005) << "hostile " << bad << " s, valid " << benign << " s";
 }
 
 TEST(MapParsing, LiftedParserUsesTheGivenValueParser) {

@@ -123,8 +123,12 @@ struct ReadContext {
   bool exhausted = false;
   int depth = 0;
   std::int64_t budget = 0;
+  std::int64_t initial = 0;
+  std::int64_t size = 0;
 };
 ReadContext& readContext() noexcept;
+bool withinBudget() noexcept;
+bool chargeRead(std::size_t bytes) noexcept;
 }  // namespace detail
 
 // Opens the budget of one parse when none is open on this thread; nested
