@@ -234,6 +234,20 @@ TEST(Distributive, FunctionsDistributeOverAnyFunctor) {
   EXPECT_EQ(dp.snd().value, std::vector<int>{7});
 }
 
+// A function that returns a deferred value makes a structure of deferred
+// values: reading the structure does not force them.
+TEST(Functor, DeferredResultsStayDeferred) {
+  auto failing = [](long) { return Lazy<long>::raise(std::runtime_error("demanded")); };
+  const auto xs = basis::fmap(failing, List<long>{1, 2, 3});
+  long count = 0;
+  for (const Lazy<long>& x : xs) {
+    EXPECT_FALSE(x.isEvaluated());
+    EXPECT_THROW(x.force(), std::runtime_error);
+    ++count;
+  }
+  EXPECT_EQ(count, 3);
+}
+
 TEST(Bifunctor, MapsEachSideWithItsOwnFunction) {
   auto inc = [](int x) { return x + 1; };
   auto str = [](int x) { return std::to_string(x); };

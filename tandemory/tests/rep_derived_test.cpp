@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "basis/cofree.hpp"
+#include "basis/seq.hpp"
 #include "tandemory/functor/rep.hpp"
+#include "tandemory/internal/co.hpp"
 
 namespace {
 
@@ -47,6 +50,21 @@ TEST(ReaderOperations, PureHoldsItsValueEverywhereWithoutForcingIt) {
   EXPECT_FALSE(at3.isEvaluated());
   EXPECT_THROW(at3.force(), std::runtime_error);
   EXPECT_EQ(index(pureRep<basis::ComplexTag>(std::string("x")), true), "x");
+}
+
+// A deferred value held by a Cofree (and by Co over a Cofree) is handed back
+// as it is: reading a position does not force it.
+TEST(ReaderOperations, PureOfADeferredValueKeepsItDeferredInEveryShape) {
+  using C = basis::CofreeOf<basis::IdentityTag>;
+  const auto failing = basis::Lazy<Int>::raise(std::runtime_error("demanded"));
+  const basis::Seq<basis::Unit> root, below{basis::Unit{}, basis::Unit{}};
+  for (const auto& path : {root, below}) {
+    basis::Lazy<Int> at = index(pureRep<C>(failing), path);
+    EXPECT_FALSE(at.isEvaluated());
+    EXPECT_THROW(at.force(), std::runtime_error);
+    basis::Lazy<Int> viaCo = index(pureRep<CoOf<C>>(failing), path);
+    EXPECT_THROW(viaCo.force(), std::runtime_error);
+  }
 }
 
 TEST(ReaderOperations, BindReadsBothTablesOnlyOnTheDiagonal) {
@@ -169,6 +187,13 @@ TEST(Tabulated, TabulatesTheInputAndReadsTheOutput) {
   auto q = tabulated<basis::ComplexTag, Fn, basis::IdentityTag>(p);
   auto result = q([](const bool& b) { return b ? Int(5) : Int(2); });
   EXPECT_EQ(result.value(10), 25);
+}
+
+TEST(Tabulated, TakesALambdaForTheProfunctorValue) {
+  using In = basis::Complex<Int>;
+  auto p = [](In z) { return basis::Identity<IntTable>{[z](const Int& k) { return z.realPart * k - z.imagPart; }}; };
+  auto q = tabulated<basis::ComplexTag, Fn, basis::IdentityTag>(p);
+  EXPECT_EQ(q([](const bool& b) { return b ? Int(5) : Int(2); }).value(10), 45);
 }
 
 }  // namespace
