@@ -1,6 +1,8 @@
 #include "basis/binary.hpp"
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "basis/utf8.hpp"
 
@@ -15,12 +17,9 @@ Get::Get(std::string_view input) {
   remaining_ = input.size();
 }
 
-Get::Get(std::vector<std::string_view> chunks) {
-  for (std::string_view c : chunks) {
-    if (c.empty()) continue;
-    chunks_.push_back(c);
-    remaining_ += c.size();
-  }
+Get::Get(std::vector<std::string_view> chunks) : chunks_(std::move(chunks)) {
+  std::erase_if(chunks_, [](std::string_view c) { return c.empty(); });
+  for (std::string_view c : chunks_) remaining_ += c.size();
 }
 
 void Get::fail(std::string message) {
@@ -83,6 +82,8 @@ std::optional<std::string> Get::getByteString(std::size_t n) {
   readInto(out.data(), n);
   return out;
 }
+
+bool Get::getBytesInto(char* dst, std::size_t n) { return readInto(dst, n); }
 
 bool Get::skip(std::size_t n) { return readInto(nullptr, n); }
 

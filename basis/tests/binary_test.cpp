@@ -2,11 +2,21 @@
 
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <limits>
+#include <new>
 #include <string>
 #include <vector>
+
+#include "depth_check.hpp"
 
 namespace {
 
@@ -140,6 +150,125 @@ TEST(BinaryDecoding, HugeCountsFailBeforeAnyAllocation) {
   auto neg = decode<std::vector<std::uint8_t>>(
       bytes({0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xfe, 1, 2}));
   EXPECT_EQ(neg.message, "not enough bytes");
+}
+
+// The process's address space in bytes, from the kernel's "VmSize" (or
+// "VmPeak") line.
+std::size_t addressSpace(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::string key = std::string(field) + ":";
+  while (std::getline(status, line)) {
+    if (line.rfind(key, 0) == 0) return std::stoull(line.substr(key.size())) << 10;
+  }
+  return 0;
+}
+
+// What one decode did in a forked child whose address space may grow by at
+// most `room` bytes: its failure message ("" when it decoded, or the
+// exception or signal that ended it) and how far the address space grew.
+struct Outcome {
+  bool decoded = false;
+  std::string message;
+  std::size_t growth = 0;
+};
+
+Outcome decodeInChild(const std::function<Outcome()>& run, std::size_t room) {
+  int fds[2];
+  if (pipe(fds) != 0) return {false, "pipe failed", 0};
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    // A fresh child's peak starts at its present size.
+    const std::size_t before = addressSpace("VmSize");
+    const rlimit limit{before + room, before + room};
+    Outcome o;
+    if (setrlimit(RLIMIT_AS, &limit) != 0) {
+      o.message = "setrlimit failed";
+    } else {
+      try {
+        o = run();
+      } catch (const std::bad_alloc&) {
+        o.message = "threw std::bad_alloc";
+      } catch (...) {
+        o.message = "threw";
+      }
+    }
+    o.growth = addressSpace("VmPeak") - before;
+    const std::string report =
+        std::to_string(o.decoded) + ' ' + std::to_string(o.growth) + ' ' + o.message;
+    if (write(fds[1], report.data(), report.size()) < 0) std::_Exit(2);
+    std::_Exit(0);
+  }
+  close(fds[1]);
+  std::string report;
+  char buf[256];
+  ssize_t n;
+  while ((n = read(fds[0], buf, sizeof buf)) > 0) report.append(buf, static_cast<std::size_t>(n));
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || report.empty()) {
+    return {false, "the child died (status " + std::to_string(status) + ")", 0};
+  }
+  Outcome o;
+  const std::size_t a = report.find(' '), b = report.find(' ', a + 1);
+  o.decoded = report[0] == '1';
+  o.growth = std::stoull(report.substr(a + 1, b - a - 1));
+  o.message = report.substr(b + 1);
+  return o;
+}
+
+// A list count that the bytes after it could never hold, with those bytes
+// all zero (each list or byte string in them reads as empty): decoding it
+// fails without a throw and takes no more memory than a valid list of the
+// same size, that is its count / 8 empty elements, even when the count is
+// just under the input's size.
+TEST(BinaryDecoding, AHostileCountTakesNoMoreMemoryThanAValidListOfTheSameSize) {
+  if (depth_check::kSanitized) GTEST_SKIP() << "a sanitizer reserves address space of its own";
+  constexpr std::size_t size = std::size_t{2} << 20;
+  auto input = [](std::uint64_t count) {
+    std::string s = encode(static_cast<std::int64_t>(count));
+    s.resize(size, '\0');
+    return s;
+  };
+  struct Case {
+    const char* type;
+    std::size_t least;  // bytes per element at the least
+    std::function<Outcome(const std::string&)> decode;
+  };
+  auto as = [](const char* type, auto tag) {
+    using T = decltype(tag);
+    return Case{type, basis::binary::leastEncodedSize<typename T::value_type>(), [](const std::string& in) {
+                  auto r = decode<T>(in);
+                  return Outcome{r.ok(), r.message, 0};
+                }};
+  };
+  const std::vector<Case> cases = {
+      as("[ByteString]", std::vector<std::string>{}),
+      as("[String]", std::vector<std::u32string>{}),
+      as("[[Int]]", std::vector<std::vector<std::int64_t>>{}),
+      as("[[[ByteString]]]", std::vector<std::vector<std::vector<std::string>>>{}),
+      as("[Int]", std::vector<std::int64_t>{}),
+  };
+  // Room for the input, its copy in the result, and a few times its size.
+  constexpr std::size_t room = 8 * size + (std::size_t{16} << 20);
+  for (const Case& c : cases) {
+    const std::size_t fits = (size - 8) / c.least;
+    const Outcome valid = decodeInChild([&] { return c.decode(input(fits)); }, room);
+    EXPECT_TRUE(valid.decoded) << c.type << ": " << valid.message;
+    for (const std::size_t hostile : {size - 8, fits + 1}) {
+      const Outcome o = decodeInChild([&] { return c.decode(input(hostile)); }, room);
+      EXPECT_FALSE(o.decoded) << c.type << " count " << hostile;
+      EXPECT_EQ(o.message, "not enough bytes") << c.type << " count " << hostile;
+      // The address space grows by no more than a valid list's, give or take
+      // the input's size.
+      EXPECT_LE(o.growth, 2 * valid.growth + 2 * size)
+          << c.type << " count " << hostile << ": grew by " << o.growth << " bytes against "
+          << valid.growth << " for the valid list";
+    }
+  }
 }
 
 TEST(BinaryDecoding, ChunkedInputIsReadAcrossBoundaries) {

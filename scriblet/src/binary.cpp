@@ -1,6 +1,5 @@
 #include "scriblet/internal/binary.hpp"
 
-#include <cstring>
 #include <string>
 
 namespace scriblet::detail {
@@ -16,17 +15,10 @@ std::optional<ShortText> getShortText(basis::binary::Get& g) {
     return std::nullopt;
   }
   const auto n = static_cast<std::size_t>(*count);
-  // The bytes are known to be there: copy them once, chunk by chunk, into
-  // the text's own array.
+  // The bytes are known to be there: copy them once, from the chunks they
+  // lie in (and no others), into the text's own array.
   TextBuilder out(n);
-  std::size_t copied = 0;
-  for (std::string_view chunk : g.remainingChunks()) {
-    if (copied == n) break;
-    const std::size_t k = chunk.size() < n - copied ? chunk.size() : n - copied;
-    std::memcpy(out.data() + copied, chunk.data(), k);
-    copied += k;
-  }
-  g.skip(n);
+  if (n != 0) g.getBytesInto(reinterpret_cast<char*>(out.data()), n);
   ShortText t = out.freeze();
   if (!isValidUtf8(t)) {
     static const std::string message = kInvalidUtf8Stream;

@@ -5,7 +5,10 @@
 
 #include <basis/binary.hpp>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "test_util.hpp"
@@ -106,6 +109,57 @@ TEST(BinaryForm, InputInChunksDecodesTheSame) {
       ASSERT_TRUE(r.ok()) << a << ' ' << b;
       EXPECT_EQ(toString(r.value->at(1)), U"€😀");
     }
+  }
+}
+
+// The least times of a few runs of f and of g, taken in turns so that a
+// slow spell of the machine weighs on both alike, in seconds.
+template <class F, class G>
+std::pair<double, double> leastTimes(int runs, F&& f, G&& g) {
+  auto seconds = [](auto&& h) {
+    const auto start = std::chrono::steady_clock::now();
+    h();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+  std::pair<double, double> best(1e30, 1e30);
+  for (int i = 0; i < runs; ++i) {
+    best.first = std::min(best.first, seconds(f));
+    best.second = std::min(best.second, seconds(g));
+  }
+  return best;
+}
+
+// Decoding many short texts from small chunks costs a bounded factor more
+// than from one chunk: the work per text does not grow with the chunks that
+// follow it.
+TEST(BinaryForm, ChunkedInputDecodesInTimeLinearInItsSize) {
+  struct Case {
+    std::size_t chunk;  // bytes per chunk
+    std::size_t texts;
+    const char32_t* text;
+    double bound;  // on the time against one chunk
+  };
+  const std::vector<Case> cases = {
+      {1, std::size_t{1} << 12, U"abcdéfg", 20},
+      {7, std::size_t{1} << 14, U"abcdéfg", 10},
+      {std::size_t{4} << 10, std::size_t{1} << 18, U"", 4},
+      {std::size_t{32} << 10, std::size_t{1} << 20, U"", 4},
+  };
+  for (const Case& c : cases) {
+    const std::vector<ShortText> texts(c.texts, text(c.text));
+    const std::string whole = bin::encode(texts);
+    std::vector<std::string_view> chunks;
+    for (std::size_t at = 0; at < whole.size(); at += c.chunk) {
+      chunks.push_back(std::string_view(whole).substr(at, c.chunk));
+    }
+    bool same = true;
+    const auto [one, chunked] = leastTimes(
+        4, [&] { same = same && bin::decode<std::vector<ShortText>>(whole).value == texts; },
+        [&] { same = same && bin::decode<std::vector<ShortText>>(chunks).value == texts; });
+    EXPECT_TRUE(same) << c.chunk;
+    EXPECT_LE(chunked, c.bound * one + 2e-3)
+        << whole.size() << " bytes in chunks of " << c.chunk << ": " << chunked << " s against "
+        << one << " s in one chunk";
   }
 }
 

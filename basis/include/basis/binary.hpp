@@ -7,10 +7,14 @@
 //   static void put(const T& x, Put& p);
 //   static std::optional<T> get(Get& g);   // nothing after g.fail(...)
 // and may inherit BinaryDefaults<T> for `putList` (a signed 64-bit count,
-// then the elements). A decoder never throws on bad input, never reads
-// outside its input, and never allocates by a count read from the input
-// before the bytes it announces are known to be there.
+// then the elements), and may state the fewest bytes any value takes as
+//   static constexpr std::size_t leastSize;
+// (one byte when it does not). A decoder never throws on bad input, never
+// reads outside its input, never allocates by a count read from the input
+// before the bytes it announces are known to be there, and never holds more
+// than a small constant times its input.
 
+#include <algorithm>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
@@ -78,6 +82,9 @@ class Get {
   // The next n bytes, copied; fails with "not enough bytes" (allocating
   // nothing) when fewer remain.
   std::optional<std::string> getByteString(std::size_t n);
+  // Copies the next n bytes to dst, gathering them across chunks; false
+  // (and failed, copying nothing) when fewer remain. O(n + chunks crossed).
+  bool getBytesInto(char* dst, std::size_t n);
   // Skips n bytes; false (and failed) when fewer remain.
   bool skip(std::size_t n);
 
@@ -187,9 +194,25 @@ void putListWith(PutElem&& putElem, const R& xs, Put& p) {
   for (const auto& x : xs) putElem(x, p);
 }
 
+// The fewest bytes a value of T takes in its binary form: the `leastSize`
+// its Binary specialisation states, else one byte.
+template <class T>
+constexpr std::size_t leastEncodedSize() noexcept {
+  if constexpr (requires {
+                  { Binary<T>::leastSize } -> std::convertible_to<std::size_t>;
+                }) {
+    return Binary<T>::leastSize;
+  } else {
+    return 1;
+  }
+}
+
 // Reads the list form with `getElem(g)` per element. A count that is
 // negative or larger than the bytes left fails with "not enough bytes"
-// at once (every element takes at least one byte).
+// at once (every element takes at least one byte). Room is reserved for no
+// more elements than the bytes left could hold at T's least encoded size,
+// so a count the input cannot back costs no more memory than a valid list
+// of the same size.
 template <class T, class GetElem>
 std::optional<std::vector<T>> getListWith(GetElem&& getElem, Get& g) {
   std::optional<std::int64_t> n = g.getInt64be();
@@ -199,7 +222,8 @@ std::optional<std::vector<T>> getListWith(GetElem&& getElem, Get& g) {
     return std::nullopt;
   }
   std::vector<T> xs;
-  xs.reserve(static_cast<std::size_t>(*n));
+  constexpr std::size_t least = leastEncodedSize<T>() == 0 ? 1 : leastEncodedSize<T>();
+  xs.reserve(std::min(static_cast<std::size_t>(*n), g.bytesRemaining() / least));
   for (std::int64_t i = 0; i < *n; ++i) {
     std::optional<T> x = getElem(g);
     if (!x) return std::nullopt;
@@ -232,6 +256,7 @@ template <class T>
            !std::is_same_v<T, char16_t> && !std::is_same_v<T, char32_t>)
 struct Binary<T> : BinaryDefaults<T> {
   using U = std::make_unsigned_t<T>;
+  static constexpr std::size_t leastSize = sizeof(T);
   static void put(T x, binary::Put& p) {
     const auto u = static_cast<U>(x);
     if constexpr (sizeof(T) == 1) {
@@ -281,6 +306,7 @@ struct Binary<char32_t> : BinaryDefaults<char32_t> {
 // A byte string: its length as a signed 64-bit integer, then the bytes.
 template <>
 struct Binary<std::string> : BinaryDefaults<std::string> {
+  static constexpr std::size_t leastSize = 8;
   static void put(const std::string& s, binary::Put& p) {
     p.putInt64be(static_cast<std::int64_t>(s.size()));
     p.putByteString(s);
@@ -291,6 +317,7 @@ struct Binary<std::string> : BinaryDefaults<std::string> {
 // A String: the list form of its characters.
 template <>
 struct Binary<std::u32string> : BinaryDefaults<std::u32string> {
+  static constexpr std::size_t leastSize = 8;
   static void put(const std::u32string& s, binary::Put& p) { Binary<char32_t>::putList(s, p); }
   static std::optional<std::u32string> get(binary::Get& g);
 };
@@ -298,6 +325,7 @@ struct Binary<std::u32string> : BinaryDefaults<std::u32string> {
 // A list: the element type's `putList`; read back as a count and elements.
 template <class T, class Alloc>
 struct Binary<std::vector<T, Alloc>> : BinaryDefaults<std::vector<T, Alloc>> {
+  static constexpr std::size_t leastSize = 8;
   static void put(const std::vector<T, Alloc>& xs, binary::Put& p) { Binary<T>::putList(xs, p); }
   static std::optional<std::vector<T, Alloc>> get(binary::Get& g) {
     auto xs = binary::getListWith<T>([](binary::Get& h) { return Binary<T>::get(h); }, g);

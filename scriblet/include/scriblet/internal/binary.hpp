@@ -6,6 +6,7 @@
 
 #include <basis/binary.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <ranges>
@@ -30,6 +31,8 @@ SCRIBLET_API std::optional<std::vector<ShortText>> getShortTextList(basis::binar
 
 template <>
 struct basis::Binary<scriblet::ShortText> {
+  // The fewest bytes a text takes: its count.
+  static constexpr std::size_t leastSize = 8;
   // Writes the byte count and the bytes. O(n).
   static void put(const scriblet::ShortText& t, basis::binary::Put& p) {
     p.putInt64be(static_cast<std::int64_t>(t.size()));
@@ -51,6 +54,7 @@ struct basis::Binary<scriblet::ShortText> {
 // memory by the count it announces.
 template <>
 struct basis::Binary<std::vector<scriblet::ShortText>> {
+  static constexpr std::size_t leastSize = 8;
   static void put(const std::vector<scriblet::ShortText>& xs, basis::binary::Put& p) {
     basis::Binary<scriblet::ShortText>::putList(xs, p);
   }

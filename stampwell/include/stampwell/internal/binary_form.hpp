@@ -3,6 +3,7 @@
 // most significant byte first (bytes 0 to 15 in network order). A list is a
 // signed 64-bit count, then each element's 16 bytes.
 
+#include <cstddef>
 #include <optional>
 
 #include <basis/binary.hpp>
@@ -14,6 +15,7 @@
 // enough bytes" and yields no value. `putList` is the default list form.
 template <>
 struct basis::Binary<stampwell::UUID> : basis::BinaryDefaults<stampwell::UUID> {
+  static constexpr std::size_t leastSize = 16;
   static void put(stampwell::UUID u, basis::binary::Put& p) {
     p.putWord64be(u.firstWord());
     p.putWord64be(u.secondWord());
