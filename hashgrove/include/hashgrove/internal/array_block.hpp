@@ -447,7 +447,7 @@ Array<E> singleton(X&& x) {
 // `singletonM`: the same as `singleton`.
 template <class X>
 auto singletonM(X&& x) {
-  return singleton(std::forward<X>(x));
+  return array::singleton(std::forward<X>(x));
 }
 
 // An array of two elements, x in slot 0 and y in slot 1. O(1).

@@ -113,7 +113,7 @@ HashMap<std::remove_cvref_t<std::invoke_result_t<F&, const K&>>, V> mapKeys(F f,
   auto pairs = toList(m) | std::views::transform([&f](const std::pair<K, basis::Lazy<V>>& p) {
                  return std::pair<K2, basis::Lazy<V>>(f(p.first), p.second);
                });
-  return fromList(pairs);
+  return internal::fromList(pairs);
 }
 
 }  // namespace hashgrove::internal

@@ -77,7 +77,7 @@ void liftRnf(FV fv, const L<K, V>& p) {
 // `fromListN`: `fromList` of the pairs; the count is ignored.
 template <class N, std::ranges::input_range R>
 auto fromListN(const N&, R&& pairs) {
-  return fromList(std::forward<R>(pairs));
+  return internal::fromList(std::forward<R>(pairs));
 }
 
 }  // namespace hashgrove::internal

@@ -53,7 +53,7 @@ auto liftReadsPrec(const VP& vp, const VL&, int d, std::string_view in) {
     if (p > 10) return out;
     auto after = basis::expectIdent(s, "fromList");
     if (!after) return out;
-    for (auto& [pairs, rest] : basis::readListWith(pair, *after)) out.emplace_back(fromList(pairs), rest);
+    for (auto& [pairs, rest] : basis::readListWith(pair, *after)) out.emplace_back(internal::fromList(pairs), rest);
     return out;
   };
   return basis::runParens(body, d, in);

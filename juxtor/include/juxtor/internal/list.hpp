@@ -75,7 +75,7 @@ List<R> zipLists(const std::shared_ptr<Fn>& f, const List<A>& xs, const List<B>&
 // side keeps alive is freed without recursion.
 template <class A, class B>
 std::pair<List<A>, List<B>> splitDeferred(const Lazy<std::pair<List<A>, List<B>>>& u) {
-  auto cell = share(u);
+  auto cell = juxtor::detail::share(u);
   return {List<A>::lazy([cell] { return cell->get().force().first; }),
           List<B>::lazy([cell] { return cell->get().force().second; })};
 }

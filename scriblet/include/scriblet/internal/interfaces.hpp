@@ -61,10 +61,10 @@ inline ShortText fromList(std::initializer_list<char32_t> chars) {
 template <std::ranges::input_range R>
   requires std::convertible_to<std::ranges::range_reference_t<R>, char32_t>
 ShortText fromListN(std::int64_t, R&& chars) {
-  return fromList(std::forward<R>(chars));
+  return scriblet::fromList(std::forward<R>(chars));
 }
 inline ShortText fromListN(std::int64_t, std::initializer_list<char32_t> chars) {
-  return fromList(chars);
+  return scriblet::fromList(chars);
 }
 // The characters. O(n).
 inline std::u32string toList(const ShortText& t) { return toString(t); }
