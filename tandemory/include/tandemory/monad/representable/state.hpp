@@ -174,7 +174,7 @@ namespace detail {
 template <class G, bool ResumeWithCurrentState, class C, class Fn>
 auto liftCallCCWith(C c, Fn f) {
   using S = Rep<G>;
-  return stateT<G>([c = share(std::move(c)), f = share(std::move(f))](const S& s) {
+  return stateT<G>([c = detail::share(std::move(c)), f = detail::share(std::move(f))](const S& s) {
     return (*c)([f, s](const auto& e) {
       auto escape = [e, s](const auto& a) {
         using A = Decay<decltype(a)>;
@@ -209,7 +209,7 @@ auto bindState(X&& m, K k, BindM bindM) {
   using T = Decay<decltype(t)>;
   using A = basis::element_of<T>;
   using P = std::pair<A, Rep<G>>;
-  auto next = [kp = share(std::move(k))](const P& p) { return actionAt(basis::demand((*kp)(p.first)), p.second); };
+  auto next = [kp = detail::share(std::move(k))](const P& p) { return actionAt(basis::demand((*kp)(p.first)), p.second); };
   auto table = basis::Functor<G>::fmap([next, bindM](const auto& ma) { return bindM(ma, next); }, t.getStateT);
   return stateOf<G, basis::element_of<decltype(table)>>(std::move(table));
 }
@@ -218,7 +218,7 @@ template <class G, class M, class Fn, class A>
 auto mapResults(Fn f, const StateT<G, M, A>& t) {
   using S = Rep<G>;
   using B = basis::Mapped<Fn, A>;
-  auto step = [fp = share(std::move(f))](const basis::Apply<M, std::pair<A, S>>& ma) {
+  auto step = [fp = detail::share(std::move(f))](const basis::Apply<M, std::pair<A, S>>& ma) {
     return basis::Functor<M>::fmap([fp](const std::pair<A, S>& p) { return std::pair<B, S>((*fp)(p.first), p.second); },
                                    ma);
   };
