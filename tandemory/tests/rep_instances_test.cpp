@@ -6,6 +6,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -125,6 +126,28 @@ TEST(OneValueRepresentations, ReadTheirOneValue) {
   auto seven = [](basis::Unit) { return 7; };
   EXPECT_EQ(tabulate<basis::SumTag>(seven), basis::Sum<int>{7});
   EXPECT_EQ(index(tabulate<basis::ProductTag>(seven), basis::Unit{}), 7);
+}
+
+// index of F at k, bound from a temporary structure that make() builds: a
+// value, still there to read once the structure is gone.
+template <class F, class K, class Make>
+void readAfterTemporary(Make make, const K& k, const std::string& expected) {
+  static_assert(!std::is_reference_v<decltype(Representable<F>::index(make(), k))>);
+  const auto& v = Representable<F>::index(make(), k);
+  EXPECT_EQ(v, expected);
+}
+
+TEST(OneValueRepresentations, IndexOfATemporaryIsAValue) {
+  const std::string s(40, 'v');  // longer than a string's inline buffer
+  const basis::Unit u{};
+  readAfterTemporary<basis::IdentityTag>([&s] { return basis::Identity<std::string>{s}; }, u, s);
+  readAfterTemporary<basis::TaggedOf<char>>([&s] { return basis::Tagged<char, std::string>{s}; }, u, s);
+  readAfterTemporary<basis::DualTag>([&s] { return basis::Dual<std::string>{s}; }, u, s);
+  readAfterTemporary<basis::SumTag>([&s] { return basis::Sum<std::string>{s}; }, u, s);
+  readAfterTemporary<basis::ProductTag>([&s] { return basis::Product<std::string>{s}; }, u, s);
+  readAfterTemporary<basis::Par1Tag>([&s] { return basis::Par1<std::string>{s}; }, u, s);
+  readAfterTemporary<ComplexTag>([&s] { return basis::Complex<std::string>{"re", s}; }, true, s);
+  readAfterTemporary<ComplexTag>([&s] { return basis::Complex<std::string>{s, "im"}; }, false, s);
 }
 
 TEST(WrapperRepresentations, UseTheirInnerTable) {

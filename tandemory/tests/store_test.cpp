@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -177,6 +180,45 @@ TEST(StoreTransformer, LowerAndCohoist) {
   EXPECT_EQ(Store::pos(st), moved.focus.force());
   EXPECT_EQ(moved.tables.force().size(), 1u);
   EXPECT_EQ(moved.tables.force()[0]("y"), "[y]");
+}
+
+TEST(StoreClasses, AskReadsTheEnvironmentWithoutTheFocusOrTheValues) {
+  using E = basis::PairOf<Int>;
+  using ETag = StoreTOf<G, E>;
+  using Table = std::function<S(const S&)>;
+  using Env = basis::ComonadEnv<ETag>;
+  auto failing = [](const char* what) { return [what](const S&) -> S { throw std::runtime_error(what); }; };
+  const StoreT<G, E, S> fine{std::pair<Int, Table>(5, [](const S& k) { return k; }), S("f")};
+  const StoreT<G, E, S> cases[] = {
+      // the focus fails
+      {std::pair<Int, Table>(5, [](const S& k) { return k; }), basis::Lazy<S>::raise(std::runtime_error("focus"))},
+      // the value at the focus fails
+      {std::pair<Int, Table>(5, failing("value at the focus")), S("f")},
+      // a sought position fails
+      basis::ComonadStore<ETag>::seek(basis::Lazy<S>::raise(std::runtime_error("sought")), fine),
+      basis::ComonadStore<ETag>::seeks(failing("seeks"), fine),
+      // a mapped value fails
+      basis::Functor<ETag>::fmap(failing("mapped"), fine),
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_NO_THROW(EXPECT_EQ(Env::ask(cases[i]), 5));
+  }
+  // A store inside a store: the inner store's focus is not read either.
+  using Inner = StoreTOf<G, E>;
+  using Outer = StoreTOf<G, Inner>;
+  StoreT<G, Inner, S> nested{StoreT<G, E, Table>{std::pair<Int, std::function<Table(const S&)>>(
+                                                     7, [](const S&) -> Table { throw std::runtime_error("inner table"); }),
+                                                 basis::Lazy<S>::raise(std::runtime_error("inner focus"))},
+                             basis::Lazy<S>::raise(std::runtime_error("outer focus"))};
+  EXPECT_EQ(basis::ComonadEnv<Outer>::ask(nested), 7);
+}
+
+TEST(StoreInterface, PosOfATemporaryIsAValue) {
+  const S s(40, 'p');  // longer than a string's inline buffer
+  static_assert(!std::is_reference_v<decltype(Store::pos(brackets(s)))>);
+  const auto& p = Store::pos(brackets(s));
+  EXPECT_EQ(p, s);
 }
 
 TEST(StoreClasses, PassTheInnerComonadsCapabilities) {

@@ -90,7 +90,7 @@ struct Functor<CofreeOf<F>> : FunctorDefaults<CofreeOf<F>> {
 template <class F>
 struct Comonad<CofreeOf<F>> : ComonadDefaults<CofreeOf<F>> {
   template <class A>
-  static const A& extract(const Cofree<F, A>& w) {
+  static A extract(const Cofree<F, A>& w) {
     return w.extract();
   }
   template <class Fn, class A>

@@ -43,7 +43,7 @@ concept ComonadTag = FunctorTag<F> && requires(const Apply<F, detail::ProbeA>& w
 
 // The value at the focus.
 template <HasTag FA>
-decltype(auto) extract(const FA& w) {
+auto extract(const FA& w) {
   return Comonad<tag_of<FA>>::extract(w);
 }
 template <HasTag FA>
@@ -61,7 +61,7 @@ auto extend(Fn&& f, const FA& w) {
 template <>
 struct Comonad<IdentityTag> : ComonadDefaults<IdentityTag> {
   template <class A>
-  static const A& extract(const Identity<A>& w) {
+  static A extract(const Identity<A>& w) {
     return w.value;
   }
   template <class A>
@@ -74,7 +74,7 @@ struct Comonad<IdentityTag> : ComonadDefaults<IdentityTag> {
 template <class L>
 struct Comonad<PairOf<L>> : ComonadDefaults<PairOf<L>> {
   template <class A>
-  static const A& extract(const std::pair<L, A>& w) {
+  static A extract(const std::pair<L, A>& w) {
     return w.second;
   }
   template <class A>

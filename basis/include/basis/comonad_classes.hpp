@@ -44,7 +44,7 @@ template <class E>
 struct ComonadEnv<PairOf<E>> {
   using Env = E;
   template <class A>
-  static const E& ask(const std::pair<E, A>& w) {
+  static E ask(const std::pair<E, A>& w) {
     return w.first;
   }
 };

@@ -94,42 +94,42 @@ struct Representable<basis::U1Tag> {
 template <>
 struct Representable<basis::IdentityTag> : detail::OneValueRepresentable<basis::IdentityTag> {
   template <class A>
-  static const A& index(const basis::Identity<A>& w, const basis::Unit&) {
+  static A index(const basis::Identity<A>& w, const basis::Unit&) {
     return w.value;
   }
 };
 template <class S>
 struct Representable<basis::TaggedOf<S>> : detail::OneValueRepresentable<basis::TaggedOf<S>> {
   template <class A>
-  static const A& index(const basis::Tagged<S, A>& w, const basis::Unit&) {
+  static A index(const basis::Tagged<S, A>& w, const basis::Unit&) {
     return w.unTagged;
   }
 };
 template <>
 struct Representable<basis::DualTag> : detail::OneValueRepresentable<basis::DualTag> {
   template <class A>
-  static const A& index(const basis::Dual<A>& w, const basis::Unit&) {
+  static A index(const basis::Dual<A>& w, const basis::Unit&) {
     return w.getDual;
   }
 };
 template <>
 struct Representable<basis::SumTag> : detail::OneValueRepresentable<basis::SumTag> {
   template <class A>
-  static const A& index(const basis::Sum<A>& w, const basis::Unit&) {
+  static A index(const basis::Sum<A>& w, const basis::Unit&) {
     return w.value;
   }
 };
 template <>
 struct Representable<basis::ProductTag> : detail::OneValueRepresentable<basis::ProductTag> {
   template <class A>
-  static const A& index(const basis::Product<A>& w, const basis::Unit&) {
+  static A index(const basis::Product<A>& w, const basis::Unit&) {
     return w.value;
   }
 };
 template <>
 struct Representable<basis::Par1Tag> : detail::OneValueRepresentable<basis::Par1Tag> {
   template <class A>
-  static const A& index(const basis::Par1<A>& w, const basis::Unit&) {
+  static A index(const basis::Par1<A>& w, const basis::Unit&) {
     return w.unPar1;
   }
 };
@@ -332,7 +332,7 @@ struct Representable<basis::ComplexTag> {
     return basis::Complex<A>{std::move(re), std::move(im)};
   }
   template <class A>
-  static const A& index(const basis::Complex<A>& w, const bool& k) {
+  static A index(const basis::Complex<A>& w, const bool& k) {
     return k ? w.imagPart : w.realPart;
   }
 };

@@ -302,7 +302,7 @@ struct ComonadStore<tandemory::StoreTOf<G, W>> {
   using Pos = tandemory::Rep<G>;
   // The focus (forced).
   template <class A>
-  static const Pos& pos(const tandemory::StoreT<G, W, A>& st) {
+  static Pos pos(const tandemory::StoreT<G, W, A>& st) {
     return st.focus.force();
   }
   // The value at s1 of W's extract of the tables, whatever the focus.
@@ -344,13 +344,14 @@ struct ComonadTraced<tandemory::StoreTOf<G, W>> {
   }
 };
 
-// W's environment, read from the values at the focus.
+// W's environment, asked of the tables themselves: neither the focus nor any
+// value in the tables is read.
 template <class G, class W>
 struct ComonadEnv<tandemory::StoreTOf<G, W>> {
   using Env = typename ComonadEnv<W>::Env;
   template <class A>
   static Env ask(const tandemory::StoreT<G, W, A>& st) {
-    return ComonadEnv<W>::ask(tandemory::lower(st));
+    return ComonadEnv<W>::ask(st.tables.force());
   }
 };
 
