@@ -220,4 +220,17 @@ TEST(DerivedOperations, AdjunctedConvertsBothSidesOfAFunction) {
   EXPECT_EQ(result.value(std::pair<Int, S>(3, "ab")), 302);
 }
 
+TEST(DerivedOperations, AdjunctedTakesAnyCallableOfTheShape) {
+  // p as a lambda, taking its function by value as std::function<R(A)> and
+  // giving functions that take their argument by value.
+  using In = std::function<IntFn(Int)>;
+  using Inner = std::function<IntFn(S)>;
+  auto p = [](const In& k) { return basis::Identity<Inner>{[k](S c) { return k(Int(c.size())); }}; };
+  std::function<Int(const std::pair<Int, Int>&)> fromPairs = [](const std::pair<Int, Int>& x) { return x.first * 100 + x.second; };
+  EXPECT_EQ((adjuncted<P, basis::IdentityTag>(p)(fromPairs).value(std::pair<Int, S>(3, "ab"))), 302);
+  // p as a std::function of a by-value parameter.
+  std::function<basis::Identity<Inner>(In)> q = p;
+  EXPECT_EQ((adjuncted<P, basis::IdentityTag>(q)(fromPairs).value(std::pair<Int, S>(4, "abc"))), 403);
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "tandemory/functor/contravariant/adjunction.hpp"
@@ -110,6 +111,49 @@ TEST(ContravariantAdjunction, PartialAdjunctsCallNothing) {
   auto r = cv::rightAdjunct<OpS>(h);
   EXPECT_EQ(calls, 0);
   (void)l, (void)r;
+}
+
+TEST(ContravariantAdjunction, NamedArgumentTypeLetsTheFunctionBeGeneric) {
+  auto h = [](const auto& b) { return Op<long>{[b](const long& a) { return b + std::to_string(a); }}; };
+  EXPECT_EQ((cv::leftAdjunct<OpS, S>(h, 1L))(S("x")), "x1");
+  EXPECT_EQ((cv::rightAdjunct<OpS, S>(h, 2L))(S("y")), "y2");
+  EXPECT_EQ((cv::leftAdjunct<OpS, S>(h))(3L)(S("z")), "z3");
+  EXPECT_EQ((cv::rightAdjunct<Pred, Int>([](const auto& b) { return basis::Predicate<Int>{[b](const Int& a) { return a < b; }}; }, Int(5)))(Int(6)),
+            true);
+}
+
+TEST(ContravariantAdjunction, PartialAdjunctsCanBeGivenBackToAnAdjunct) {
+  // h: S -> Op Int; leftAdjunct h: Int -> Op S, whose parameter type is read off.
+  auto h = [](const S& b) { return Op<Int>{[b](const Int& a) { return b + std::to_string(a); }}; };
+  auto l = cv::leftAdjunct<OpS>(h);
+  static_assert(std::is_same_v<basis::callable_arg_t<decltype(l)>, Int>);
+  // Back again: a function from S to Op Int agreeing with h.
+  EXPECT_EQ((cv::rightAdjunct<OpS, Int>(l, S("b")))(Int(7)), "b7");
+  EXPECT_EQ((cv::rightAdjunct<OpS>(l, S("c")))(Int(8)), "c8");
+  EXPECT_EQ((cv::rightAdjunct<OpS>(cv::leftAdjunct<OpS>(l))(Int(9)))(S("d")), "d9");
+  EXPECT_EQ((cv::leftAdjunct<OpS>(cv::rightAdjunct<OpS>(h)))(S("e"))(Int(1)), "e1");
+}
+
+TEST(ContravariantAdjunction, AdjunctedTakesAnyCallableOfTheShape) {
+  using In = std::function<Op<Int>(Int)>;   // a -> g b, taking its argument by value
+  using Inner = std::function<Op<S>(S)>;    // c -> g d
+  auto p = [](const In& k) {
+    return basis::Identity<Inner>{[k](S c) { return Op<S>{[k, c](const S& d) { return k(Int(c.size()))(Int(d.size())); }}; }};
+  };
+  std::function<Op<Int>(const Int&)> fromB = [](const Int& b) {
+    return Op<Int>{[b](const Int& a) { return std::to_string(a) + "/" + std::to_string(b); }};
+  };
+  EXPECT_EQ((cv::adjuncted<OpS, basis::IdentityTag>(p)(fromB).value(S("dd"))(S("c"))), "1/2");
+  std::function<basis::Identity<Inner>(In)> q = p;
+  EXPECT_EQ((cv::adjuncted<OpS, basis::IdentityTag>(q)(fromB).value(S("ddd"))(S("cc"))), "2/3");
+}
+
+TEST(ContravariantRep, TabulatedTakesALambdaForTheProfunctorValue) {
+  using Out = basis::Identity<basis::Predicate<S>>;
+  auto p = [](Op<Int> op) { return Out{basis::Predicate<S>{[op](const S& s) { return op(Int(s.size())) == "2"; }}}; };
+  auto r = cv::tabulated<OpS, Pred, basis::IdentityTag>(p)([](const Int& a) { return std::to_string(a); });
+  EXPECT_TRUE(r.value(S("ab")));
+  EXPECT_FALSE(r.value(S("a")));
 }
 
 TEST(ContravariantAdjunction, ContrarepAndCoindex) {

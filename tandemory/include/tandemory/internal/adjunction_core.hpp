@@ -10,6 +10,7 @@
 #include "basis/profunctor.hpp"
 #include "basis/types.hpp"
 #include "tandemory/functor/rep.hpp"
+#include "tandemory/internal/function_parts.hpp"
 #include "tandemory/internal/share.hpp"
 
 namespace tandemory {
@@ -102,30 +103,21 @@ auto rightAdjunct(H h, const FA& x) {
 // ---------------------------------------------------------------------------
 // Derived operations.
 
-namespace detail {
-// The argument and result types of std::function<R(const A&)>.
-template <class Fn>
-struct FnParts;
-template <class R, class A>
-struct FnParts<std::function<R(const A&)>> {
-  using Arg = A;
-  using Result = R;
-};
-}  // namespace detail
-
 // p with leftAdjunct on its input side and G's mapping of rightAdjunct on its
 // output side: from P (A -> U B) (G (C -> U D)) to P (F A -> B) (G (F C -> D)).
-// Functions are passed as std::function.
-template <class F, class G, basis::HasBiTag PV>
+// p and the functions it takes and gives may be any callables with one
+// declared parameter type; the results are std::function.
+template <class F, class G, detail::ArrowLike PV>
 auto adjuncted(const PV& p) {
-  using P = basis::bitag_of<PV>;
-  using In = basis::first_of<PV>;        // std::function<U B (const A&)>
-  using Out = basis::second_of<PV>;      // G (std::function<U D (const C&)>)
-  using A = typename detail::FnParts<In>::Arg;
-  using B = basis::element_of<typename detail::FnParts<In>::Result>;
-  using Inner = basis::element_of<Out>;  // std::function<U D (const C&)>
-  using C = typename detail::FnParts<Inner>::Arg;
-  using D = basis::element_of<typename detail::FnParts<Inner>::Result>;
+  using Parts = detail::ArrowParts<PV>;
+  using P = typename Parts::Tag;
+  using In = typename Parts::In;          // U B from A
+  using Out = typename Parts::Out;        // G (U D from C)
+  using A = detail::param_of<In>;
+  using B = basis::element_of<detail::result_of<In>>;
+  using Inner = basis::element_of<Out>;   // U D from C
+  using C = detail::param_of<Inner>;
+  using D = basis::element_of<detail::result_of<Inner>>;
   using FA = basis::Apply<F, A>;
   using FC = basis::Apply<F, C>;
   return basis::Profunctor<P>::template dimap<std::function<B(const FA&)>>(
@@ -133,7 +125,7 @@ auto adjuncted(const PV& p) {
       [](const Out& g) {
         return basis::Functor<G>::fmap([](const Inner& k) { return std::function<D(const FC&)>(rightAdjunct<F>(k)); }, g);
       },
-      p);
+      Parts::value(p));
 }
 
 // U B from a function h of shapes F (): leftAdjunct h at the unit value.

@@ -22,6 +22,7 @@
 #include "basis/profunctor.hpp"
 #include "basis/semigroup.hpp"
 #include "basis/traversable.hpp"
+#include "tandemory/internal/function_parts.hpp"
 #include "tandemory/internal/rep_core.hpp"
 
 namespace tandemory {
@@ -36,11 +37,12 @@ using RepOf = Rep<basis::tag_of<FA>>;
 // tabulate and T's fmap of G's index. For the function arrow: the function
 // taking h: Rep F -> a to the T of functions Rep G -> b that p yields for
 // tabulate(h).
-template <class F, class G, class T, basis::HasBiTag PV>
+template <class F, class G, class T, detail::ArrowLike PV>
 auto tabulated(const PV& p) {
-  using P = basis::bitag_of<PV>;
-  using A = basis::element_of<basis::first_of<PV>>;
-  using TGB = basis::second_of<PV>;
+  using Parts = detail::ArrowParts<PV>;
+  using P = typename Parts::Tag;
+  using A = basis::element_of<typename Parts::In>;
+  using TGB = typename Parts::Out;
   using GB = basis::element_of<TGB>;
   using B = basis::element_of<GB>;
   using RepFn = std::function<A(const Rep<F>&)>;
@@ -50,7 +52,7 @@ auto tabulated(const PV& p) {
         return basis::Functor<T>::fmap(
             [](const GB& g) { return std::function<B(const Rep<G>&)>(tandemory::index(g)); }, t);
       },
-      p);
+      Parts::value(p));
 }
 
 // The F whose value at k is h(read w at k).

@@ -27,6 +27,7 @@
 #include "basis/profunctor.hpp"
 #include "basis/types.hpp"
 #include "tandemory/functor/contravariant/rep.hpp"
+#include "tandemory/internal/function_parts.hpp"
 #include "tandemory/internal/share.hpp"
 
 namespace tandemory::contravariant {
@@ -85,17 +86,50 @@ auto counit(const A& a) {
 }
 
 namespace detail {
+// X when named, else the parameter type of h (absent for a generic h). Chosen
+// lazily, so that a named X lets h be generic.
 template <class X, class H>
-using ArgOr = std::conditional_t<std::is_void_v<X>, basis::callable_arg_t<H>, X>;
+struct ArgOrOf {
+  using type = X;
+};
+template <class H>
+struct ArgOrOf<void, H> : basis::detail::CallableArg<std::remove_cvref_t<H>> {};
+template <class X, class H>
+using ArgOr = typename ArgOrOf<X, H>::type;
+
+// The element type of h's result at its argument: the parameter type of
+// leftAdjunct h and of rightAdjunct h. Absent when it cannot be read off.
+template <class X, class H>
+struct ResultElementOf {};
+template <class X, class H>
+  requires requires { typename basis::element_of<std::invoke_result_t<const H&, const ArgOr<X, H>&>>; }
+struct ResultElementOf<X, H> {
+  using type = basis::element_of<std::invoke_result_t<const H&, const ArgOr<X, H>&>>;
+};
+
+// The function of one argument that hands h's shared copy and the argument
+// to adjunct: its parameter is the element type of h's result when that can
+// be read off (so the function can itself be given to an adjunct), else
+// generic.
+template <class X, class H, class Adjunct>
+auto partialAdjunct(H h, Adjunct adjunct) {
+  auto hp = tandemory::detail::share(std::move(h));
+  if constexpr (requires { typename ResultElementOf<X, H>::type; }) {
+    using A = typename ResultElementOf<X, H>::type;
+    return [hp, adjunct](const A& a) { return adjunct(*hp, a); };
+  } else {
+    return [hp, adjunct](const auto& a) { return adjunct(*hp, a); };
+  }
+}
 }  // namespace detail
 
 // h (from X to F A) as a function from A to G X.
 template <class F, class X = void, class H>
 auto leftAdjunct(H h) {
   using Arg = detail::ArgOr<X, H>;
-  return [hp = tandemory::detail::share(std::move(h))](const auto& a) {
-    return Adjunction<F>::template leftAdjunct<Arg>(*hp, a);
-  };
+  return detail::partialAdjunct<X>(std::move(h), [](const H& k, const auto& a) {
+    return Adjunction<F>::template leftAdjunct<Arg>(k, a);
+  });
 }
 template <class F, class X = void, class H, class A>
 auto leftAdjunct(H h, const A& a) {
@@ -105,9 +139,9 @@ auto leftAdjunct(H h, const A& a) {
 template <class F, class X = void, class H>
 auto rightAdjunct(H h) {
   using Arg = detail::ArgOr<X, H>;
-  return [hp = tandemory::detail::share(std::move(h))](const auto& b) {
-    return Adjunction<F>::template rightAdjunct<Arg>(*hp, b);
-  };
+  return detail::partialAdjunct<X>(std::move(h), [](const H& k, const auto& b) {
+    return Adjunction<F>::template rightAdjunct<Arg>(k, b);
+  });
 }
 template <class F, class X = void, class H, class B>
 auto rightAdjunct(H h, const B& b) {
@@ -119,17 +153,20 @@ auto rightAdjunct(H h, const B& b) {
 
 // dimap of p with leftAdjunct on the input side and H's mapping of
 // rightAdjunct on the output side: from P (A -> G B) (H (C -> G D)) to
-// P (B -> F A) (H (D -> F C)). Functions are passed as std::function.
-template <class F, class H, basis::HasBiTag PV>
+// P (B -> F A) (H (D -> F C)). p and the functions it takes and gives may be
+// any callables with one declared parameter type; the results are
+// std::function.
+template <class F, class H, tandemory::detail::ArrowLike PV>
 auto adjuncted(const PV& p) {
-  using P = basis::bitag_of<PV>;
-  using In = basis::first_of<PV>;    // std::function<G B (const A&)>
-  using Out = basis::second_of<PV>;  // H (std::function<G D (const C&)>)
+  using Parts = tandemory::detail::ArrowParts<PV>;
+  using P = typename Parts::Tag;
+  using In = typename Parts::In;    // G B from A
+  using Out = typename Parts::Out;  // H (G D from C)
   using Inner = basis::element_of<Out>;
-  using A = basis::callable_arg_t<In>;
-  using B = basis::element_of<std::invoke_result_t<In, const A&>>;
-  using C = basis::callable_arg_t<Inner>;
-  using D = basis::element_of<std::invoke_result_t<Inner, const C&>>;
+  using A = tandemory::detail::param_of<In>;
+  using B = basis::element_of<tandemory::detail::result_of<In>>;
+  using C = tandemory::detail::param_of<Inner>;
+  using D = basis::element_of<tandemory::detail::result_of<Inner>>;
   using FromB = std::function<basis::Apply<F, A>(const B&)>;
   return basis::Profunctor<P>::template dimap<FromB>(
       [](const FromB& h) { return In([h](const A& a) { return Adjunction<F>::template leftAdjunct<B>(h, a); }); },
@@ -141,7 +178,7 @@ auto adjuncted(const PV& p) {
             },
             t);
       },
-      p);
+      Parts::value(p));
 }
 
 // leftAdjunct h at the unit value: h from A to F () gives a G A.

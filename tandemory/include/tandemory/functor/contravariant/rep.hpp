@@ -31,6 +31,7 @@
 #include "basis/profunctor.hpp"
 #include "basis/tagged.hpp"
 #include "basis/types.hpp"
+#include "tandemory/internal/function_parts.hpp"
 #include "tandemory/internal/share.hpp"
 
 namespace tandemory::contravariant {
@@ -119,11 +120,12 @@ auto contramapRep(Fn f, const FA& p) {
 
 // dimap of p with F's tabulate on the input side and H's mapping of G's index
 // on the output side: from P (F A) (H (G B)) to P (A -> Rep F) (H (B -> Rep G)).
-template <class F, class G, class H, basis::HasBiTag PV>
+template <class F, class G, class H, tandemory::detail::ArrowLike PV>
 auto tabulated(const PV& p) {
-  using P = basis::bitag_of<PV>;
-  using A = basis::element_of<basis::first_of<PV>>;
-  using HGB = basis::second_of<PV>;
+  using Parts = tandemory::detail::ArrowParts<PV>;
+  using P = typename Parts::Tag;
+  using A = basis::element_of<typename Parts::In>;
+  using HGB = typename Parts::Out;
   using GB = basis::element_of<HGB>;
   using B = basis::element_of<GB>;
   using In = std::function<Rep<F>(const A&)>;
@@ -132,7 +134,7 @@ auto tabulated(const PV& p) {
       [](const HGB& t) {
         return basis::Functor<H>::fmap([](const GB& g) { return std::function<Rep<G>(const B&)>(contravariant::index(g)); }, t);
       },
-      p);
+      Parts::value(p));
 }
 
 // ---------------------------------------------------------------------------
