@@ -295,4 +295,31 @@ TEST(GenericTypeIdentity, StandardTypesCarryThePlatformsNames) {
   EXPECT_NE(g::typeRep<std::optional<std::uint64_t>>(), g::typeRep<std::optional<std::int64_t>>());
 }
 
+TEST(GenericTypeIdentity, FunctorTagsNameTheirConstructors) {
+  const g::TypeRep intRep = g::typeRep<std::int64_t>();
+  const g::TypeRep maybe = g::mkTyConApp("Maybe", "GHC.Maybe");
+  const g::TypeRep identity = g::mkTyConApp("Identity", "Data.Functor.Identity");
+  struct Case {
+    g::TypeRep actual;
+    g::TypeRep expected;
+  };
+  const Case cases[] = {
+      {g::typeRep<basis::OptionalTag>(), maybe},
+      {g::typeRep<basis::IdentityTag>(), identity},
+      {g::typeRep<basis::VectorTag>(), g::mkTyConApp("[]", "GHC.Types")},
+      {g::typeRep<basis::ListTag>(), g::mkTyConApp("[]", "GHC.Types")},
+      {g::typeRep<basis::EitherOf<std::int64_t>>(), g::mkTyConApp("Either", "Data.Either", {intRep})},
+      {g::typeRep<basis::PairOf<std::int64_t>>(), g::mkTyConApp("(,)", "GHC.Tuple", {intRep})},
+      {g::typeRep<basis::MapOf<std::int64_t>>(), g::mkTyConApp("Map", "Data.Map.Internal", {intRep})},
+      {g::typeRep<basis::ComposeOf<basis::OptionalTag, basis::IdentityTag>>(),
+       g::mkTyConApp("Compose", "Data.Functor.Compose", {maybe, identity})},
+      {g::typeRep<basis::CofreeOf<basis::OptionalTag>>(), g::mkTyConApp("Cofree", "Control.Comonad.Cofree", {maybe})},
+      {g::typeRep<basis::ReaderTOf<std::int64_t, basis::IdentityTag>>(),
+       g::mkTyConApp("ReaderT", "Control.Monad.Trans.Reader", {intRep, identity})},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.actual, c.expected);
+  // The applied type and its tag share the constructor.
+  EXPECT_EQ(g::typeRep<std::optional<std::int64_t>>().tyCon, g::typeRep<basis::OptionalTag>().tyCon);
+}
+
 }  // namespace

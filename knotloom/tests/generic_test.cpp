@@ -59,6 +59,11 @@ TEST(FixData, DescribesOneConstructorWithOneField) {
 TEST(FixData, TheTypeIdentityIsFixOfTheLayerFunctor) {
   EXPECT_EQ(g::typeRep<IntList>(),
             g::mkTyConApp("Fix", "Knotloom", {g::mkTyConApp("ListF", "Test", {g::typeRep<std::int64_t>()})}));
+  // Over basis's own functors.
+  EXPECT_EQ(g::typeRep<knotloom::Fix<basis::OptionalTag>>(),
+            g::mkTyConApp("Fix", "Knotloom", {g::mkTyConApp("Maybe", "GHC.Maybe")}));
+  EXPECT_EQ(g::typeRep<knotloom::Fix<basis::PairOf<std::int64_t>>>(),
+            g::mkTyConApp("Fix", "Knotloom", {g::mkTyConApp("(,)", "GHC.Tuple", {g::typeRep<std::int64_t>()})}));
 }
 
 TEST(FixData, QueriesSeeTheLayerAsTheOneChild) {

@@ -212,6 +212,304 @@ struct Typeable<std::optional<T>> {
   static TypeRep typeRep() { return mkTyConApp("Maybe", "GHC.Maybe", {generic::typeRep<T>()}); }
 };
 
+// The type constructors behind basis's own tags (a tag with parameters is the
+// constructor applied to them), so that a type built over a tag, such as a
+// fixed point of a layer, has a type identity. The tags are only named here:
+// their headers need not be included.
+}  // namespace basis::generic
+namespace basis {
+struct OptionalTag;
+struct VectorTag;
+struct ListTag;
+struct IdentityTag;
+struct ProxyTag;
+struct PredicateTag;
+struct IOTag;
+struct Par1Tag;
+struct U1Tag;
+struct V1Tag;
+struct TreeTag;
+struct ComplexTag;
+struct BoxedVectorTag;
+struct SeqTag;
+struct NonEmptyTag;
+struct ZipListTag;
+struct IntMapTag;
+struct DualTag;
+struct SumTag;
+struct ProductTag;
+struct EitherTag;
+struct TheseTag;
+struct PairTag;
+struct ConstTag;
+template <class A>
+struct EitherOf;
+template <class A>
+struct TheseOf;
+template <class A>
+struct PairOf;
+template <class A>
+struct FunctionFrom;
+template <class A>
+struct OpOf;
+template <class A>
+struct TaggedOf;
+template <class A>
+struct ConstOf;
+template <class A>
+struct Rec1Of;
+template <class A>
+struct M1Of;
+template <class A>
+struct StreamOf;
+template <class A>
+struct BundleOf;
+template <class A>
+struct IdentityTOf;
+template <class A>
+struct BackwardsOf;
+template <class A>
+struct ReverseOf;
+template <class A>
+struct CofreeOf;
+template <class A>
+struct FreeOf;
+template <class A>
+struct MapOf;
+template <class A, class B>
+struct ComposeOf;
+template <class A, class B>
+struct SumOf;
+template <class A, class B>
+struct ProductOf;
+template <class A, class B>
+struct GProductOf;
+template <class A, class B>
+struct GSumOf;
+template <class A, class B>
+struct GComposeOf;
+template <class A, class B>
+struct ReaderTOf;
+template <class A, class B>
+struct WriterTOf;
+template <class A, class B>
+struct EnvTOf;
+template <class A, class B>
+struct TracedTOf;
+}  // namespace basis
+namespace basis::generic {
+namespace detail {
+// A tag's constructor and module, and its parameters' identities.
+template <class... Params>
+TypeRep tagTypeRep(const char* tyCon, const char* module) {
+  return mkTyConApp(tyCon, module, {generic::typeRep<Params>()...});
+}
+}  // namespace detail
+template <>
+struct Typeable<OptionalTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Maybe", "GHC.Maybe"); }
+};
+template <>
+struct Typeable<VectorTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("[]", "GHC.Types"); }
+};
+template <>
+struct Typeable<ListTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("[]", "GHC.Types"); }
+};
+template <>
+struct Typeable<IdentityTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Identity", "Data.Functor.Identity"); }
+};
+template <>
+struct Typeable<ProxyTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Proxy", "Data.Proxy"); }
+};
+template <>
+struct Typeable<PredicateTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Predicate", "Data.Functor.Contravariant"); }
+};
+template <>
+struct Typeable<IOTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("IO", "GHC.Types"); }
+};
+template <>
+struct Typeable<Par1Tag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Par1", "GHC.Generics"); }
+};
+template <>
+struct Typeable<U1Tag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("U1", "GHC.Generics"); }
+};
+template <>
+struct Typeable<V1Tag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("V1", "GHC.Generics"); }
+};
+template <>
+struct Typeable<TreeTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Tree", "Data.Tree"); }
+};
+template <>
+struct Typeable<ComplexTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Complex", "Data.Complex"); }
+};
+template <>
+struct Typeable<BoxedVectorTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Vector", "Data.Vector"); }
+};
+template <>
+struct Typeable<SeqTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Seq", "Data.Sequence.Internal"); }
+};
+template <>
+struct Typeable<NonEmptyTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("NonEmpty", "GHC.Base"); }
+};
+template <>
+struct Typeable<ZipListTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("ZipList", "Control.Applicative"); }
+};
+template <>
+struct Typeable<IntMapTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("IntMap", "Data.IntMap.Internal"); }
+};
+template <>
+struct Typeable<DualTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Dual", "Data.Semigroup.Internal"); }
+};
+template <>
+struct Typeable<SumTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Sum", "Data.Semigroup.Internal"); }
+};
+template <>
+struct Typeable<ProductTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Product", "Data.Semigroup.Internal"); }
+};
+template <>
+struct Typeable<EitherTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Either", "Data.Either"); }
+};
+template <>
+struct Typeable<TheseTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("These", "Data.These"); }
+};
+template <>
+struct Typeable<PairTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("(,)", "GHC.Tuple"); }
+};
+template <>
+struct Typeable<ConstTag> {
+  static TypeRep typeRep() { return detail::tagTypeRep<>("Const", "Data.Functor.Const"); }
+};
+template <class A>
+struct Typeable<EitherOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("Either", "Data.Either"); }
+};
+template <class A>
+struct Typeable<TheseOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("These", "Data.These"); }
+};
+template <class A>
+struct Typeable<PairOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("(,)", "GHC.Tuple"); }
+};
+template <class A>
+struct Typeable<FunctionFrom<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("FUN", "GHC.Prim"); }
+};
+template <class A>
+struct Typeable<OpOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("Op", "Data.Functor.Contravariant"); }
+};
+template <class A>
+struct Typeable<TaggedOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("Tagged", "Data.Tagged"); }
+};
+template <class A>
+struct Typeable<ConstOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("Const", "Data.Functor.Const"); }
+};
+template <class A>
+struct Typeable<Rec1Of<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("Rec1", "GHC.Generics"); }
+};
+template <class A>
+struct Typeable<M1Of<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("M1", "GHC.Generics"); }
+};
+template <class A>
+struct Typeable<StreamOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("Stream", "Data.Vector.Fusion.Stream.Monadic"); }
+};
+template <class A>
+struct Typeable<BundleOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("Bundle", "Data.Vector.Fusion.Bundle.Monadic"); }
+};
+template <class A>
+struct Typeable<IdentityTOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("IdentityT", "Control.Monad.Trans.Identity"); }
+};
+template <class A>
+struct Typeable<BackwardsOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("Backwards", "Control.Applicative.Backwards"); }
+};
+template <class A>
+struct Typeable<ReverseOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("Reverse", "Data.Functor.Reverse"); }
+};
+template <class A>
+struct Typeable<CofreeOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("Cofree", "Control.Comonad.Cofree"); }
+};
+template <class A>
+struct Typeable<FreeOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("Free", "Control.Monad.Free"); }
+};
+template <class A>
+struct Typeable<MapOf<A>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A>("Map", "Data.Map.Internal"); }
+};
+template <class A, class B>
+struct Typeable<ComposeOf<A, B>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A, B>("Compose", "Data.Functor.Compose"); }
+};
+template <class A, class B>
+struct Typeable<SumOf<A, B>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A, B>("Sum", "Data.Functor.Sum"); }
+};
+template <class A, class B>
+struct Typeable<ProductOf<A, B>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A, B>("Product", "Data.Functor.Product"); }
+};
+template <class A, class B>
+struct Typeable<GProductOf<A, B>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A, B>(":*:", "GHC.Generics"); }
+};
+template <class A, class B>
+struct Typeable<GSumOf<A, B>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A, B>(":+:", "GHC.Generics"); }
+};
+template <class A, class B>
+struct Typeable<GComposeOf<A, B>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A, B>(":.:", "GHC.Generics"); }
+};
+template <class A, class B>
+struct Typeable<ReaderTOf<A, B>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A, B>("ReaderT", "Control.Monad.Trans.Reader"); }
+};
+template <class A, class B>
+struct Typeable<WriterTOf<A, B>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A, B>("WriterT", "Control.Monad.Trans.Writer.Lazy"); }
+};
+template <class A, class B>
+struct Typeable<EnvTOf<A, B>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A, B>("EnvT", "Control.Comonad.Trans.Env"); }
+};
+template <class A, class B>
+struct Typeable<TracedTOf<A, B>> {
+  static TypeRep typeRep() { return detail::tagTypeRep<A, B>("TracedT", "Control.Comonad.Trans.Traced"); }
+};
+
 // ---------------------------------------------------------------------------
 // Errors of the one-layer operations.
 
