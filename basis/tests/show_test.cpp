@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "basis/lifted.hpp"
+#include "basis/list.hpp"
+
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -178,6 +181,34 @@ TEST(ShowCollections, TuplesAndListsPrintElementsAtPrecedenceZero) {
       {0, basis::show(std::vector<char32_t>{}), "\"\""},
       {0, basis::show(std::vector<std::optional<std::int64_t>>{std::nullopt, 1}),
        "[Nothing,Just 1]"},
+  });
+}
+
+// A printer that gives only showsPrec, without the defaults.
+struct Bare {
+  std::int64_t n;
+};
+}  // namespace
+template <>
+struct basis::Show<Bare> {
+  static void showsPrec(int d, const Bare& b, std::string& out) { basis::showConstructor(d, out, "Bare", b.n); }
+};
+namespace {
+
+TEST(ShowCollections, ElementsWithOnlyShowsPrecUseTheStandardListForm) {
+  static_assert(basis::ShowType<Bare>);
+  const std::vector<Bare> xs{{1}, {-2}};
+  std::string viaFree;
+  basis::showList<Bare>(xs, viaFree);
+  std::string viaLifted;
+  basis::lifted::sl<Bare>(xs, viaLifted);
+  expectTable({
+      {0, basis::show(xs), "[Bare 1,Bare (-2)]"},
+      {0, basis::show(std::vector<Bare>{}), "[]"},
+      {0, basis::show(basis::List<Bare>::fromRange(xs)), "[Bare 1,Bare (-2)]"},
+      {11, basis::showsPrec(11, std::optional<std::vector<Bare>>(xs)), "(Just [Bare 1,Bare (-2)])"},
+      {0, viaFree, "[Bare 1,Bare (-2)]"},
+      {0, viaLifted, "[Bare 1,Bare (-2)]"},
   });
 }
 

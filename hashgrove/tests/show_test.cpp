@@ -11,8 +11,26 @@
 #include <basis/lifted.hpp>
 #include <basis/show.hpp>
 #include <hashgrove/internal.hpp>
+#include <hashgrove/set.hpp>
 
 #include "walks_support.hpp"
+
+// A key whose printer gives only showsPrec, without the defaults.
+namespace {
+struct BareKey {
+  std::int64_t n;
+  friend bool operator==(const BareKey&, const BareKey&) = default;
+};
+}  // namespace
+template <>
+struct basis::Hashable<BareKey> {
+  static std::int64_t hash(const BareKey& k) { return k.n; }
+  static std::int64_t hashWithSalt(std::int64_t s, const BareKey& k) { return basis::hashWithSalt(s, k.n); }
+};
+template <>
+struct basis::Show<BareKey> {
+  static void showsPrec(int d, const BareKey& k, std::string& out) { basis::showConstructor(d, out, "K", k.n); }
+};
 
 namespace hashgrove::internal {
 namespace {
@@ -54,6 +72,15 @@ TEST(MapText, ListsOfMapsAndNestedMaps) {
   HashMap<std::u32string, std::optional<std::int64_t>> strings;
   strings = insert(std::u32string(U"a"), std::optional<std::int64_t>(-4), strings);
   EXPECT_EQ(basis::show(strings), "fromList [(\"a\",Just (-4))]");
+}
+
+TEST(MapText, KeysWhosePrinterGivesOnlyShowsPrec) {
+  HashMap<BareKey, std::int64_t> m;
+  m = insert(BareKey{1}, std::int64_t{2}, m);
+  EXPECT_EQ(basis::show(m), "fromList [(K 1,2)]");
+  const auto s = set::fromList(std::vector<BareKey>{{1}});
+  EXPECT_EQ(basis::show(s), "fromList [K 1]");
+  EXPECT_EQ(basis::showsPrec(11, s), "(fromList [K 1])");
 }
 
 TEST(MapText, LiftedPrintersUseTheGivenPrinters) {

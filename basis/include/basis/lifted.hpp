@@ -80,7 +80,7 @@ inline constexpr auto cmp = [](const auto& a, const auto& b) -> Ordering { retur
 template <class A>
 inline constexpr auto sp = [](int d, const A& a, std::string& out) { Show<A>::showsPrec(d, a, out); };
 template <class A>
-inline constexpr auto sl = [](const auto& xs, std::string& out) { Show<A>::showList(xs, out); };
+inline constexpr auto sl = [](const auto& xs, std::string& out) { basis::showList<A>(xs, out); };
 template <class A>
 inline constexpr auto rp = [](int d, std::string_view in) { return Read<A>::readsPrec(d, in); };
 template <class A>
@@ -950,7 +950,7 @@ struct NFData1<ProductOf<F, G>> {
 template <class T>
 struct Show<List<T>> : ShowDefaults<List<T>> {
   // The list form; a list of characters prints as a string literal.
-  static void showsPrec(int, const List<T>& xs, std::string& out) { Show<T>::showList(xs, out); }
+  static void showsPrec(int, const List<T>& xs, std::string& out) { basis::showList<T>(xs, out); }
 };
 template <class T>
 struct Read<List<T>> : ReadDefaults<List<T>> {

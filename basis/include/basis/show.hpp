@@ -92,10 +92,15 @@ struct ShowDefaults {
 };
 
 // Appends the list form of xs with the element type's own `showList` (so a
-// list of characters prints as a string literal).
+// list of characters prints as a string literal), or the standard list form
+// when T's printer gives only `showsPrec`.
 template <class T, std::ranges::input_range R>
 void showList(R&& xs, std::string& out) {
-  Show<T>::showList(std::forward<R>(xs), out);
+  if constexpr (requires { Show<T>::showList(xs, out); }) {
+    Show<T>::showList(std::forward<R>(xs), out);
+  } else {
+    ShowDefaults<T>::showList(std::forward<R>(xs), out);
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -334,7 +339,7 @@ struct Show<std::tuple<Ts...>> : ShowDefaults<std::tuple<Ts...>> {
 template <class T, class Alloc>
 struct Show<std::vector<T, Alloc>> : ShowDefaults<std::vector<T, Alloc>> {
   static void showsPrec(int, const std::vector<T, Alloc>& xs, std::string& out) {
-    Show<T>::showList(xs, out);
+    basis::showList<T>(xs, out);
   }
 };
 

@@ -54,7 +54,7 @@ template <class E>
 struct basis::Show<hashgrove::internal::array::Array<E>> : basis::ShowDefaults<hashgrove::internal::array::Array<E>> {
   static void showsPrec(int, const hashgrove::internal::array::Array<E>& a, std::string& out) {
     using Slot = hashgrove::internal::array::Slot<E>;
-    basis::Show<E>::showList(
+    basis::showList<E>(
         a | std::views::transform([](const Slot& x) -> const E& { return hashgrove::internal::array::slotValue<E>(x); }),
         out);
   }
