@@ -13,8 +13,20 @@ if(rc)
 endif()
 file(GLOB fuzzers ${BUILD_DIR}/scriblet_*_fuzz)
 foreach(f IN LISTS fuzzers)
-  execute_process(COMMAND ${f} -runs=${RUNS} -seed=1 -max_len=4096 RESULT_VARIABLE rc
-    OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  # A target's seeds (corpus/<name>, hostile shapes among them) are read
+  # first; the inputs libFuzzer adds go to a fresh directory in the build
+  # tree, never into the sources.
+  get_filename_component(name ${f} NAME)
+  string(REGEX REPLACE "^scriblet_(.*)_fuzz$" "\\1" name ${name})
+  set(found ${BUILD_DIR}/found/${name})
+  file(REMOVE_RECURSE ${found})
+  file(MAKE_DIRECTORY ${found})
+  set(corpora ${found})
+  if(IS_DIRECTORY ${SOURCE_DIR}/corpus/${name})
+    list(APPEND corpora ${SOURCE_DIR}/corpus/${name})
+  endif()
+  execute_process(COMMAND ${f} -runs=${RUNS} -seed=1 -max_len=4096 -timeout=10 ${corpora}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
   if(rc)
     message(FATAL_ERROR "${f} failed:\n${out}")
   endif()
