@@ -117,12 +117,20 @@ TEST(TextForm, PrintsAMillionLayersWithoutOverflowingTheStack) {
   EXPECT_EQ(basis::show(natNu(1000)).size(), 13u * 1000 + 11u + 17u);
 }
 
-TEST(TextForm, DeepTextsYieldNoParseInsteadOfOverflowing) {
-  std::string deep;
-  for (int i = 0; i < 100'000; ++i) deep += "Fix (Just (";
-  deep += "Fix Nothing";
-  for (int i = 0; i < 100'000; ++i) deep += "))";
-  EXPECT_FALSE(basis::read<Nat>(deep).has_value());
+TEST(TextForm, DeepTextsReadBackAndHostileNestingYieldsNoParse) {
+  std::string opened;
+  for (int i = 0; i < 100'000; ++i) opened += "Fix (Just (";
+  opened += "Fix Nothing";
+  const std::string deep = opened + std::string(200'000, ')');
+  EXPECT_EQ(basis::read<Nat>(deep), nat(100'000));
+  // The same text with one closing bracket missing, or never closed.
+  EXPECT_FALSE(basis::read<Nat>(deep.substr(0, deep.size() - 1)).has_value());
+  EXPECT_FALSE(basis::read<Nat>(opened).has_value());
+  // Brackets that hold no layer, around a Fix and inside one.
+  EXPECT_FALSE(basis::read<Nat>(std::string(100'000, '(')).has_value());
+  EXPECT_FALSE(basis::read<Nat>(std::string(100'000, '(') + "Fix Nothing" + std::string(100'000, ')')).has_value());
+  EXPECT_FALSE(basis::read<Nat>("Fix (Just " + std::string(100'000, '(') + "Fix Nothing" + std::string(100'001, ')'))
+                   .has_value());
 }
 
 TEST(Equality, ComparesLayerByLayer) {

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "basis/lazy.hpp"
+#include "basis/stack.hpp"
 #include "basis/types.hpp"
 
 namespace basis {
@@ -163,6 +164,27 @@ class NestingGuard {
   int levels_;
 };
 
+// The bracket nesting of the parse running on this thread.
+inline int nestingDepth() noexcept { return detail::readContext().depth; }
+
+// Counts the nesting from `depth` levels for as long as it lives, then puts
+// the count back. For the reader of a recursive type that reads each of its
+// levels with stack room (withStackRoom): counted from the depth at which
+// its outermost level began, each level may hold up to kMaxNesting brackets
+// of its own, and the levels themselves are limited by memory alone.
+class NestingRebase {
+ public:
+  explicit NestingRebase(int depth) noexcept : saved_(detail::readContext().depth) {
+    detail::readContext().depth = depth;
+  }
+  ~NestingRebase() { detail::readContext().depth = saved_; }
+  NestingRebase(const NestingRebase&) = delete;
+  NestingRebase& operator=(const NestingRebase&) = delete;
+
+ private:
+  int saved_;
+};
+
 // Runs `body()` (which returns a Parses) inside a ReadScope over `in`;
 // discards the parses when this call owned the scope and the budget ran out.
 template <class F>
@@ -245,10 +267,11 @@ auto paren(P p) {
 
 // Runs `parens(p)` at precedence d: p at d, and p at 0 inside any number of
 // enclosing parentheses. The parentheses are counted in a loop, not by
-// recursion; more than the nesting limit gives no parse.
+// recursion; more than the nesting limit gives no parse. Runs where the stack
+// has room (withStackRoom), so nested reads never run out of stack.
 template <class P>
 ParsesOf<P> runParens(const P& p, int d, std::string_view in) {
-  return withReadScope(in, [&] {
+  auto run = [&] {
     ParsesOf<P> out = p(d, in);
     // After k opening parentheses: p at 0, then k closing ones.
     std::string_view at = in;
@@ -274,7 +297,8 @@ ParsesOf<P> runParens(const P& p, int d, std::string_view in) {
       }
     }
     return out;
-  });
+  };
+  return withStackRoom([&] { return withReadScope(in, run); });
 }
 // p in any number of enclosing parentheses (see runParens).
 template <class P>

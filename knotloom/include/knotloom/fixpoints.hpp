@@ -31,10 +31,12 @@
 #include <functional>
 #include <type_traits>
 #include <utility>
+#include <variant>
 
 #include <basis/functor.hpp>
 #include <basis/lazy.hpp>
 #include <basis/ref.hpp>
+#include <basis/stack.hpp>
 
 #include "knotloom/internal/collect.hpp"
 #include "knotloom/internal/traits.hpp"
@@ -181,13 +183,14 @@ const typename Mu<F>::FoldFunction& unMu(const Mu<F>& m) noexcept {
 
 // The Mu of one layer of Mu values: its fold folds every child with the
 // algebra and applies the algebra to the layer of their results. O(1) to
-// build; each fold of it recurses once per wrapMu layer (see knotloom.hpp for
-// depths).
+// build; each fold of it nests once per wrapMu layer, each child's fold run
+// where the stack has room (basis/stack.hpp), so any depth folds.
 template <class F>
 Mu<F> wrapMu(basis::Apply<F, Mu<F>> layer) {
   return Mu<F>([layer = std::move(layer)](const typename Mu<F>::Algebra& alg) -> std::any {
     // A lazy fmap may keep the function past this call: it holds its own alg.
-    return alg(basis::Functor<F>::fmap([alg](const Mu<F>& m) { return m.unMu()(alg); }, layer));
+    return alg(basis::Functor<F>::fmap(
+        [alg](const Mu<F>& m) { return basis::withStackRoom([&] { return m.unMu()(alg); }); }, layer));
   });
 }
 // wrapMu with the functor read from the layer's basis::TagOf.
@@ -241,9 +244,29 @@ class Nu {
 
 namespace internal {
 
+// The seed of every Nu that wrapNu makes: the layer it was given, or a Nu
+// standing for itself (a child of such a layer, once unwrapped).
+template <class F>
+struct WrappedSeed {
+  using Value = std::variant<basis::Apply<F, Nu<F>>, Nu<F>>;
+  Value value;
+};
+
+// The step of every Nu that wrapNu makes (defined below).
+template <class F>
+typename Nu<F>::CarrierLayer wrappedStep(const std::any& seed);
+
 // The shared step cell and the seed of a Nu, for the operations that build
 // new Nu values from them.
 struct NuAccess {
+  // The one step cell of every Nu that wrapNu makes, by which wrappedStep
+  // knows such a Nu. Made on first use and never freed.
+  template <class F>
+  static const basis::Ref<typename Nu<F>::StepCell>& wrappedCell() {
+    using Cell = typename Nu<F>::StepCell;
+    static const auto* const cell = new basis::Ref<Cell>(new Cell(&wrappedStep<F>));
+    return *cell;
+  }
   template <class F>
   static const auto& stepCell(const Nu<F>& n) noexcept {
     return n.node_->step;
@@ -309,20 +332,38 @@ basis::Apply<F, Nu<F>> unwrapNu(const Nu<F>& n) {
       layer);
 }
 
-// The Nu of one layer of Nu values: the seed is the layer itself and the step
-// unwraps every Nu of a layer, each child deferred, so unwrapping the result
-// calls no child's step. O(1) to build.
+namespace internal {
+
+template <class F>
+typename Nu<F>::CarrierLayer wrappedStep(const std::any& seed) {
+  const auto box = [](const Nu<F>& child) { return std::any(WrappedSeed<F>{typename WrappedSeed<F>::Value(std::in_place_index<1>, child)}); };
+  const WrappedSeed<F>* at = &std::any_cast<const WrappedSeed<F>&>(seed);
+  // A child that wrapNu made stands for its own seed: going straight to that
+  // seed keeps a step O(1) however deep the wrapped layers go (unwrapping it
+  // instead would nest one more step per layer below). Such a seed is held
+  // evaluated, so reading it runs nothing.
+  while (const Nu<F>* child = std::get_if<1>(&at->value)) {
+    if (NuAccess::stepCell(*child).get() != NuAccess::wrappedCell<F>().get()) {
+      return basis::Functor<F>::fmap(box, unwrapNu(*child));
+    }
+    at = &std::any_cast<const WrappedSeed<F>&>(child->seed().force());
+  }
+  return basis::Functor<F>::fmap(box, std::get<0>(at->value));
+}
+
+}  // namespace internal
+
+// The Nu of one layer of Nu values: the seed is the layer itself and the
+// step gives its children, each a Nu standing for itself as a seed, so
+// unwrapping the result calls no child's step. O(1) to build; every step of
+// a fold or unwrap of it is O(1) more than the children's own steps, so a
+// Nu wrapped layer by layer folds in time and memory linear in its depth.
 template <class F>
 Nu<F> wrapNu(basis::Apply<F, Nu<F>> layer) {
-  using Layer = basis::Apply<F, Nu<F>>;
-  using Seed = basis::Lazy<Layer>;
-  return Nu<F>(
-      [](const Seed& l) {
-        return basis::Functor<F>::fmap(
-            [](const Nu<F>& child) { return Seed::defer([child] { return unwrapNu(child); }); },
-            l.force());
-      },
-      Seed(std::move(layer)));
+  return internal::NuAccess::withCell<F>(
+      internal::NuAccess::wrappedCell<F>(),
+      basis::Lazy<std::any>(std::any(internal::WrappedSeed<F>{
+          typename internal::WrappedSeed<F>::Value(std::in_place_index<0>, std::move(layer))})));
 }
 // wrapNu with the functor read from the layer's basis::TagOf.
 template <class L>

@@ -26,9 +26,10 @@
 // needs the layer printer to append its children's texts to the sink it is
 // handed (as every basis printer does); a printer that builds a child's text
 // elsewhere still works, one C++ frame deeper per such layer. Parsing
-// recurses once per layer and stops with no parse past basis::kMaxNesting
-// nesting levels. Comparing two infinite structures that never differ does
-// not return.
+// recurses once per layer, each layer where the stack has room, so any depth
+// that show produces reads back; basis::kMaxNesting bounds the brackets
+// within one layer only. Comparing two infinite structures that never differ
+// does not return.
 
 #include <compare>
 #include <cstdint>
@@ -46,6 +47,7 @@
 #include <basis/nfdata.hpp>
 #include <basis/read.hpp>
 #include <basis/show.hpp>
+#include <basis/stack.hpp>
 #include <basis/types.hpp>
 
 #include "knotloom/fixpoints.hpp"
@@ -241,25 +243,35 @@ void showFix(int d, const Fix<F>& x, std::string& out) {
   }
 }
 
+// Every parse of «Fix layer» at precedence d (inside any parentheses), the
+// bracket nesting counted from `base`, the depth at which the outermost Fix
+// began: each layer is read with stack room, so the limit on nesting bounds
+// the brackets within one layer, not the number of layers.
+template <class F>
+basis::Parses<Fix<F>> readFixFrom(int base, int d, std::string_view in) {
+  using Layer = typename Fix<F>::Layer;
+  return basis::withStackRoom([&] {
+    const basis::NestingRebase rebase(base);
+    auto rp = [base](int q, std::string_view t) { return readFixFrom<F>(base, q, t); };
+    auto body = [&rp](int p, std::string_view s) -> basis::Parses<Fix<F>> {
+      basis::Parses<Fix<F>> out;
+      if (p > 10) return out;
+      auto after = basis::expectIdent(s, "Fix");
+      if (!after) return out;
+      auto rl = [&rp](std::string_view t) { return basis::readListWith(rp, t); };
+      for (auto& [layer, rest] : basis::Read1<F>::liftReadsPrec(rp, rl, 11, *after)) {
+        out.emplace_back(Fix<F>(Layer(std::move(layer))), rest);
+      }
+      return out;
+    };
+    return basis::runParens(body, d, in);
+  });
+}
+
 // Every parse of «Fix layer» at precedence d (inside any parentheses).
 template <class F>
 basis::Parses<Fix<F>> readFix(int d, std::string_view in) {
-  using Layer = typename Fix<F>::Layer;
-  auto body = [](int p, std::string_view s) -> basis::Parses<Fix<F>> {
-    basis::Parses<Fix<F>> out;
-    if (p > 10) return out;
-    basis::NestingGuard guard;
-    if (!guard) return out;
-    auto after = basis::expectIdent(s, "Fix");
-    if (!after) return out;
-    auto rp = [](int q, std::string_view t) { return readFix<F>(q, t); };
-    auto rl = [](std::string_view t) { return basis::Read<Fix<F>>::readList(t); };
-    for (auto& [layer, rest] : basis::Read1<F>::liftReadsPrec(rp, rl, 11, *after)) {
-      out.emplace_back(Fix<F>(Layer(std::move(layer))), rest);
-    }
-    return out;
-  };
-  return basis::runParens(body, d, in);
+  return readFixFrom<F>(basis::nestingDepth(), d, in);
 }
 
 // Every parse of «name unFix (Fix ...)», made into a T by make.

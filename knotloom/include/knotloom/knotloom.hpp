@@ -14,24 +14,21 @@
 //   int n = knotloom::foldFix([](const std::optional<int>& l) -> int { return l ? *l + 1 : 0; }, three);
 //   basis::show(three);  // "Fix (Just (Fix (Just (Fix (Just (Fix Nothing))))))"
 //
-// How deep each operation goes:
-// - freeing any Fix, Mu or Nu: any depth (no nested destructors);
-// - foldFix, refold, foldNu, and foldMu of a Mu made by unfoldMu or from a
-//   Fix, with an algebra over folded children: any depth (own stack) for a
-//   layer whose fmap applies its function during the call (see below for
-//   one whose fmap defers it, like basis::List);
-// - unfoldFix, hoistFix, hoistFix_, hoistNu, unwrapNu, the Nu-to-Fix
-//   conversion: any depth (each layer is built when read, alone);
-// - showing, comparing, hashing and deep evaluation of Fix and Nu, and of a
-//   Mu whose fold goes to any depth (above): any depth (see interfaces.hpp);
-//   a Mu is folded to a Fix first;
-// - algebras over deferred children, folds of Mu values made by wrapMu, and
-//   the monadic forms: a few C++ frames per layer, so a few thousand layers
-//   (5,000 is safe with the default 8 MiB stack even in sanitizer builds);
-// - algebras over folded children of a layer whose fmap defers its function
-//   (basis::List): each child is folded as the algebra reads it, nesting,
-//   so about 5,000 levels (2,000 in sanitizer builds);
-// - parsing: nesting beyond a fixed cap yields no parse.
+// Depth is limited by memory alone, on any thread's stack:
+// - freeing any Fix, Mu or Nu: no nested destructors;
+// - folds with an algebra over folded children keep their own stack on the
+//   heap (for a layer whose fmap applies its function during the call);
+// - algebras over deferred children, folds of Mu values made by wrapMu, the
+//   monadic forms, and the children of a layer whose fmap defers its
+//   function (basis::List), folded as the algebra reads them: these nest a
+//   few C++ frames per layer, and each layer runs where the stack has room
+//   (basis/stack.hpp: a fresh heap segment when the stack runs low);
+// - a Nu wrapped layer by layer with wrapNu folds in time and memory linear
+//   in its depth;
+// - showing, comparing, hashing and deep evaluation of Fix, Mu and Nu (a Mu
+//   is folded to a Fix first; see interfaces.hpp);
+// - parsing reads back any depth that show produces; hostile nesting within
+//   one layer yields no parse, and the work stays linear in the input.
 
 #include "knotloom/fixpoints.hpp"
 #include "knotloom/generic.hpp"

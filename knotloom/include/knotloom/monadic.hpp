@@ -11,8 +11,9 @@
 // are read from its result type through basis::TagOf, or F is named.
 //
 // Depth: these recurse through the monad's bind and the layer's traversal,
-// several C++ frames per layer: 5,000 layers deep is safe with the default
-// 8 MiB stack. The effects' own costs are the monad's.
+// several C++ frames per layer, each layer's step run where the stack has
+// room (basis/stack.hpp), so any depth works, on any thread's stack. The
+// effects' own costs are the monad's.
 
 #include <type_traits>
 #include <utility>
@@ -20,6 +21,7 @@
 #include <basis/functor.hpp>
 #include <basis/monad.hpp>
 #include <basis/ref.hpp>
+#include <basis/stack.hpp>
 #include <basis/traversable.hpp>
 
 #include "knotloom/fixpoints.hpp"
@@ -40,9 +42,13 @@ auto foldFixM(Alg alg, const Fix<F>& x) {
   struct Go {
     basis::Ref<internal::Shared<Alg>> alg;
     Action operator()(const Fix<F>& y) const {
-      return basis::Monad<M>::bind(
-          basis::Traversable<F>::mapM(*this, y.unFix()),
-          [alg = alg](const basis::Apply<F, Result>& layer) -> Action { return alg->value(layer); });
+      // A strict monad runs the children's walks inside this call: one
+      // nesting per layer, run where the stack has room.
+      return basis::withStackRoom([&] {
+        return basis::Monad<M>::bind(
+            basis::Traversable<F>::mapM(*this, y.unFix()),
+            [alg = alg](const basis::Apply<F, Result>& layer) -> Action { return alg->value(layer); });
+      });
     }
   };
   return Go{internal::share(std::move(alg))}(x);
@@ -68,13 +74,15 @@ auto unfoldFixM(Coalg coalg, const S& seed) {
     basis::Ref<internal::Shared<Coalg>> coalg;
     Action operator()(const Seed& s) const {
       const Go self = *this;
-      return basis::Monad<M>::bind(
-          basis::Monad<M>::bind(
-              coalg->value(s),
-              [self](const Layer& layer) { return basis::Traversable<G>::mapM(self, layer); }),
-          [](const basis::Apply<G, Fix<G>>& layer) -> Action {
-            return basis::Monad<M>::return_(Fix<G>(layer));
-          });
+      return basis::withStackRoom([&] {
+        return basis::Monad<M>::bind(
+            basis::Monad<M>::bind(
+                coalg->value(s),
+                [self](const Layer& layer) { return basis::Traversable<G>::mapM(self, layer); }),
+            [](const basis::Apply<G, Fix<G>>& layer) -> Action {
+              return basis::Monad<M>::return_(Fix<G>(layer));
+            });
+      });
     }
   };
   return Go{internal::share(std::move(coalg))}(Seed(internal::unlazy(seed)));
@@ -104,13 +112,15 @@ auto refoldM(Alg alg, Coalg coalg, const S& seed) {
     basis::Ref<internal::Shared<Steps>> steps;
     Action operator()(const Seed& s) const {
       const Go self = *this;
-      return basis::Monad<M>::bind(
-          basis::Monad<M>::bind(
-              steps->value.coalg(s),
-              [self](const Layer& layer) { return basis::Traversable<G>::mapM(self, layer); }),
-          [self](const basis::Apply<G, Result>& layer) -> Action {
-            return self.steps->value.alg(layer);
-          });
+      return basis::withStackRoom([&] {
+        return basis::Monad<M>::bind(
+            basis::Monad<M>::bind(
+                steps->value.coalg(s),
+                [self](const Layer& layer) { return basis::Traversable<G>::mapM(self, layer); }),
+            [self](const basis::Apply<G, Result>& layer) -> Action {
+              return self.steps->value.alg(layer);
+            });
+      });
     }
   };
   return Go{internal::share(Steps{std::move(alg), std::move(coalg)})}(

@@ -7,14 +7,15 @@
 //   its parent, in the order F's fmap visits them. The walk keeps its own
 //   stack, so any depth folds (a million-layer list is fine). A layer whose
 //   fmap keeps its function for later (basis::List) has its children folded
-//   as alg reads them, a few C++ frames per level; alg must read them before
-//   it returns (a child read later throws std::logic_error; see
-//   internal/engine.hpp).
+//   as alg reads them, a few C++ frames per level, any depth (they run where
+//   the stack has room); alg must read them before it returns (a child read
+//   later throws std::logic_error; see internal/engine.hpp).
 // - over deferred children, `R alg(Apply<F, basis::Lazy<R>>)`: a child is
 //   folded only if the algebra forces it, so an algebra that ignores a child
 //   never visits that subtree (even an undefined or infinite one). Each
-//   forced child nests a few C++ stack frames: chains of 5,000 forced layers
-//   are safe with the default 8 MiB stack.
+//   forced child nests a few C++ stack frames, run where the stack has room
+//   (a forced basis::Lazy moves to a fresh heap segment when the stack runs
+//   low), so chains of forced layers of any depth fold.
 // An algebra with one fixed signature tells its result type; a generic one
 // (`[](const auto& layer)`) needs it named: foldFix<R>(alg, x).
 //
@@ -109,9 +110,9 @@ auto refold(Alg alg, Coalg coalg) {
 // m folded with alg: m's fold function run with alg converted to the
 // carrier (see fixpoints.hpp for the cost). Needs basis::Functor<F> for that
 // conversion. The children are always folded first, also for an algebra over
-// deferred children (it receives them evaluated). Depth: that of the fold
-// function (any depth for unfoldMu values, one C++ frame chain per wrapMu
-// layer). Throws std::bad_any_cast when a hand-written fold function returns
+// deferred children (it receives them evaluated). Any depth: unfoldMu values
+// fold on the walk's own stack, wrapMu layers nest where the stack has room.
+// Throws std::bad_any_cast when a hand-written fold function returns
 // another type, and what alg throws.
 template <class R = Infer, class Alg, class F>
 auto foldMu(Alg alg, const Mu<F>& m) {

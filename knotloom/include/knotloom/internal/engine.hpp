@@ -11,13 +11,15 @@
 // per child, in the same order each time, and is walked that way. A lazy
 // fmap (basis::List, functions from E) keeps the function for later: such a
 // child is folded when the algebra reads it, by a walk of its own (a few C++
-// frames per level of such children). A child read after its fold has
+// frames per level of such children, run where the stack has room, since the
+// read forces a basis::Lazy). A child read after its fold has
 // returned throws std::logic_error (the walk's state is gone by then; fold
 // such layers with an algebra over deferred children to keep them).
 //
 // refoldLazy: the algebra receives its children deferred (basis::Lazy), each
 // folded only when the algebra forces it, at any time. Forcing nests: a
-// chain of forced children uses a few C++ stack frames per layer.
+// chain of forced children uses a few C++ stack frames per layer, on a fresh
+// heap stack segment whenever the stack runs low (basis::Lazy's force).
 //
 // Every function these walks hand to a layer's fmap holds what it uses by
 // value or by counted reference, or checks that its walk is still running
