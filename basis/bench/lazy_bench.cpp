@@ -1,15 +1,20 @@
 // What forcing costs: a chain of cells each forcing the one below (shallow
 // and a million deep, where the work moves to fresh stack segments), one
-// cell at a time, and a shallow lazy fold of a list.
+// cell at a time, and a shallow lazy fold of a list; and what running a
+// shallow chain of function maps and binds costs, each level checking for
+// stack room.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "basis/foldable.hpp"
+#include "basis/functor.hpp"
 #include "basis/lazy.hpp"
 #include "basis/list.hpp"
+#include "basis/monad.hpp"
 
 namespace {
 
@@ -61,6 +66,34 @@ void BM_ShallowFold(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ShallowFold)->Arg(1'000);
+
+using Fn = std::function<std::int64_t(const std::int64_t&)>;
+
+// Applies a chain of 1000 function maps (each result calls the function
+// below it).
+void BM_ShallowFunctionMaps(benchmark::State& state) {
+  Fn f = [](const std::int64_t& e) { return e; };
+  for (std::int64_t i = 0; i < state.range(0); ++i) {
+    f = basis::Functor<basis::FunctionFrom<std::int64_t>>::fmap([](std::int64_t v) { return v + 1; }, f);
+  }
+  std::int64_t e = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(f(++e));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ShallowFunctionMaps)->Arg(1'000);
+
+// Applies a left-nested chain of 1000 function binds.
+void BM_ShallowFunctionBinds(benchmark::State& state) {
+  Fn f = [](const std::int64_t& e) { return e; };
+  for (std::int64_t i = 0; i < state.range(0); ++i) {
+    f = basis::Monad<basis::FunctionFrom<std::int64_t>>::bind(
+        f, [](std::int64_t v) { return Fn([v](const std::int64_t& e) { return v + e; }); });
+  }
+  std::int64_t e = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(f(++e));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ShallowFunctionBinds)->Arg(1'000);
 
 }  // namespace
 

@@ -237,7 +237,8 @@ struct Applicative<PairOf<L>> : ApplicativeDefaults<PairOf<L>> {
 };
 
 // The reader structure: both functions get the same argument. The second
-// operand is kept deferred until the result is applied.
+// operand is kept deferred until the result is applied. Each application
+// runs with stack room, so chains of any depth run.
 template <class E>
 struct Applicative<FunctionFrom<E>> : ApplicativeDefaults<FunctionFrom<E>> {
   template <class A>
@@ -252,8 +253,10 @@ struct Applicative<FunctionFrom<E>> : ApplicativeDefaults<FunctionFrom<E>> {
     auto h = detail::heldShared(toLazy(std::forward<Y>(fb)));
     return std::function<Mapped<Fn, A, B>(const E&)>(
         [f = std::move(f), g = std::move(g), h = std::move(h)](const E& e) {
-          const A a = g->force()(e);
-          return f(a, h->force()(e));
+          return withStackRoom([&] {
+            const A a = g->force()(e);
+            return f(a, h->force()(e));
+          });
         });
   }
 };

@@ -7,8 +7,8 @@
 // (`Free`). Its fields are held as given; a Free value is as lazy as F is.
 //
 // Both are handles to one shared immutable node (copying costs a reference
-// count). Destroying a tree recurses once per level that was built: keep
-// built trees shallow, or drop them level by level.
+// count). Destroying a tree, and mapping or binding a Free, recurse once per
+// level, each level with stack room, so depth is limited by memory alone.
 
 #include <memory>
 #include <type_traits>
@@ -25,6 +25,7 @@
 #include "basis/monad.hpp"
 #include "basis/monad_classes.hpp"
 #include "basis/ref.hpp"
+#include "basis/stack.hpp"
 
 namespace basis {
 
@@ -184,7 +185,7 @@ struct TagOf<Free<F, A>> {
 };
 
 // Every Pure value mapped, through F's fmap at each layer. Recurses once per
-// layer.
+// layer that F's fmap maps at once, each with stack room.
 template <class F>
 struct Functor<FreeOf<F>> : FunctorDefaults<FreeOf<F>> {
   template <class Fn, class A>
@@ -197,11 +198,13 @@ struct Functor<FreeOf<F>> : FunctorDefaults<FreeOf<F>> {
   static Free<F, Mapped<Fn, A>> go(const std::shared_ptr<Fn>& f, const Free<F, A>& x) {
     using R = Free<F, Mapped<Fn, A>>;
     if (x.isPure()) return R::pure((*f)(x.pureValue()));
-    return R::wrap(Functor<F>::fmap([f](const Free<F, A>& c) { return go<A>(f, c); }, x.layer()));
+    return R::wrap(Functor<F>::fmap([f](const Free<F, A>& c) { return withStackRoom([&] { return go<A>(f, c); }); },
+                                    x.layer()));
   }
 };
 
-// Each Pure value replaced by k's result, through F's fmap at each layer.
+// Each Pure value replaced by k's result, through F's fmap at each layer;
+// recurses as fmap does.
 template <class F>
 struct Monad<FreeOf<F>> : MonadDefaults<FreeOf<F>> {
   template <class X, class K>
@@ -215,7 +218,8 @@ struct Monad<FreeOf<F>> : MonadDefaults<FreeOf<F>> {
   static Bound<K, A> go(const std::shared_ptr<K>& k, const Free<F, A>& x) {
     using R = Bound<K, A>;
     if (x.isPure()) return R(demand((*k)(x.pureValue())));
-    return R::wrap(Functor<F>::fmap([k](const Free<F, A>& c) { return go<A>(k, c); }, x.layer()));
+    return R::wrap(Functor<F>::fmap([k](const Free<F, A>& c) { return withStackRoom([&] { return go<A>(k, c); }); },
+                                    x.layer()));
   }
 };
 

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "basis/lazy.hpp"
+#include "basis/stack.hpp"
 #include "basis/types.hpp"
 
 namespace basis {
@@ -342,20 +343,44 @@ struct Functor<PairOf<L>> : FunctorDefaults<PairOf<L>> {
 
 namespace detail {
 // A function (or deferred function) that a result function keeps, held
+// Allocates as std::allocator does and destroys with stack room: freeing the
+// last of a chain of shared closures, each holding the next, frees the chain
+// at any depth.
+template <class T>
+struct RoomyAllocator {
+  using value_type = T;
+  RoomyAllocator() = default;
+  template <class U>
+  RoomyAllocator(const RoomyAllocator<U>&) noexcept {}
+  T* allocate(std::size_t n) { return std::allocator<T>().allocate(n); }
+  void deallocate(T* p, std::size_t n) noexcept { std::allocator<T>().deallocate(p, n); }
+  template <class U>
+  void destroy(U* p) noexcept {
+    withStackRoom([p] { p->~U(); });
+  }
+  friend bool operator==(const RoomyAllocator&, const RoomyAllocator&) noexcept { return true; }
+};
+
 // shared: copying the result then copies a pointer, not every function it
-// was built on, so a chain of n maps or binds is built and copied in O(n).
+// was built on, so a chain of n maps or binds is built and copied in O(n),
+// and freed at any depth.
 template <class T>
 std::shared_ptr<const std::remove_cvref_t<T>> heldShared(T&& x) {
-  return std::make_shared<const std::remove_cvref_t<T>>(std::forward<T>(x));
+  using V = std::remove_cvref_t<T>;
+  return std::allocate_shared<const V>(RoomyAllocator<V>(), std::forward<T>(x));
 }
 }  // namespace detail
 
-// Composition: the result runs g, then f, each time it is applied.
+// Composition: the result runs g, then f, each time it is applied. A chain
+// of maps nests one call per map (and f may call further functions), each
+// application made with stack room, so depth is limited by memory alone.
 template <class E>
 struct Functor<FunctionFrom<E>> : FunctorDefaults<FunctionFrom<E>> {
   template <class Fn, class A>
   static std::function<Mapped<Fn, A>(const E&)> fmap(Fn f, const std::function<A(const E&)>& g) {
-    return [f = std::move(f), g = detail::heldShared(g)](const E& e) { return f((*g)(e)); };
+    return [f = std::move(f), g = detail::heldShared(g)](const E& e) {
+      return withStackRoom([&] { return f((*g)(e)); });
+    };
   }
 };
 

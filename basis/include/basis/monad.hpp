@@ -158,6 +158,8 @@ struct Monad<PairOf<L>> : MonadDefaults<PairOf<L>> {
 };
 
 // The reader structure: the environment is handed to m and to k's result.
+// Each application runs with stack room, so chains of binds nested to either
+// side run at any depth.
 template <class E>
 struct Monad<FunctionFrom<E>> : MonadDefaults<FunctionFrom<E>> {
   template <class X, class K>
@@ -165,7 +167,7 @@ struct Monad<FunctionFrom<E>> : MonadDefaults<FunctionFrom<E>> {
     using R = Bound<K, element_of<demanded_t<X>>>;
     auto g = detail::heldShared(toLazy(std::forward<X>(m)));
     return R([g = std::move(g), k = std::move(k)](const E& e) {
-      return demand(k(g->force()(e)))(e);
+      return withStackRoom([&] { return demand(k(g->force()(e)))(e); });
     });
   }
 };

@@ -31,6 +31,7 @@
 #include "basis/monoid_functors.hpp"
 #include "basis/product.hpp"
 #include "basis/seq.hpp"
+#include "basis/stack.hpp"
 #include "basis/tagged.hpp"
 #include "basis/transformers.hpp"
 #include "basis/types.hpp"
@@ -142,9 +143,11 @@ struct Representable<basis::FunctionFrom<E>> {
   static auto tabulate(H h) {
     return std::function<detail::Decay<std::invoke_result_t<H&, const E&>>(const E&)>(std::move(h));
   }
+  // A table read inside another table's function nests a call: it is made
+  // with stack room, so chains of reads run at any depth.
   template <class A>
   static A index(const std::function<A(const E&)>& w, const E& k) {
-    return w(k);
+    return basis::withStackRoom([&] { return w(k); });
   }
 };
 
@@ -284,15 +287,16 @@ template <class F, class G>
 struct Representable<basis::GProductOf<F, G>> : detail::SideBySideRepresentable<F, G, basis::GProduct> {};
 
 // A position is the path of F-positions from the root. tabulate builds each
-// node (label and subtrees) when it is read; index walks one level per
-// element of the path, in a loop.
+// node (label and subtrees) when it is read: a node keeps the path to it,
+// newest step first, and its label is h of that path put back in order, in
+// a loop. index walks one level per element of the path, in a loop.
 template <class F>
 struct Representable<basis::CofreeOf<F>> {
   using Rep = basis::Seq<tandemory::Rep<F>>;
   template <class H>
   static auto tabulate(H h) {
     using A = detail::Decay<std::invoke_result_t<H&, const Rep&>>;
-    return build<A>(std::make_shared<const std::function<A(const Rep&)>>(std::move(h)));
+    return build<A>(std::make_shared<const std::function<A(const Rep&)>>(std::move(h)), Rep());
   }
   template <class A>
   static A index(const basis::Cofree<F, A>& w, const Rep& k) {
@@ -307,14 +311,18 @@ struct Representable<basis::CofreeOf<F>> {
   }
 
  private:
+  // The node at the path whose steps, newest first, are `back`.
   template <class A>
-  static basis::Cofree<F, A> build(std::shared_ptr<const std::function<A(const Rep&)>> h) {
+  static basis::Cofree<F, A> build(std::shared_ptr<const std::function<A(const Rep&)>> h, Rep back) {
     using Children = basis::Apply<F, basis::Cofree<F, A>>;
-    return basis::Cofree<F, A>(basis::Lazy<A>::defer([h] { return (*h)(Rep()); }), basis::Lazy<Children>::defer([h] {
-                                 return Representable<F>::tabulate([h](const tandemory::Rep<F>& k) {
-                                   return build<A>(std::make_shared<const std::function<A(const Rep&)>>(
-                                       [h, k](const Rep& s) { return (*h)(Rep::cons(k, s)); }));
-                                 });
+    return basis::Cofree<F, A>(basis::Lazy<A>::defer([h, back] {
+                                 Rep path;
+                                 for (const auto& k : back) path = Rep::cons(k, std::move(path));
+                                 return (*h)(path);
+                               }),
+                               basis::Lazy<Children>::defer([h, back] {
+                                 return Representable<F>::tabulate(
+                                     [h, back](const tandemory::Rep<F>& k) { return build<A>(h, Rep::cons(k, back)); });
                                }));
   }
 };

@@ -17,10 +17,12 @@
 // (lift needs only M's Monad), MonadCont.
 //
 // Representation and costs: a computation is a std::function over the
-// context (type-erased; one allocation per combinator). Building evaluates
-// nothing and calls no continuation. Running a chain of n binds nests n
-// calls, so the stack grows with the length of the chain that runs. Nothing
-// here raises of its own.
+// context (type-erased; one allocation per combinator). A computation or
+// continuation built on another shares it rather than copying it, so a chain
+// of n binds is built and run in time linear in n. Building evaluates nothing
+// and calls no continuation. Running a chain of n binds nests n calls, each
+// made with stack room (basis::withStackRoom), so its depth is limited by
+// memory alone. Nothing here raises of its own.
 
 #include <functional>
 #include <memory>
@@ -35,6 +37,7 @@
 #include "basis/monad.hpp"
 #include "basis/monad_classes.hpp"
 #include "basis/semiapplicative.hpp"
+#include "basis/stack.hpp"
 #include "basis/types.hpp"
 #include "tandemory/internal/monad_defaults.hpp"
 #include "tandemory/internal/share.hpp"
@@ -190,8 +193,16 @@ struct Functor<tandemory::ContsTOf<R, W, M>> {
     using KA = tandemory::detail::Kont<R, W, M, A>;
     using KB = tandemory::detail::Kont<R, W, M, B>;
     auto fp = tandemory::detail::share(std::move(f));
-    return {[fp, run = c.runContsT](const tandemory::detail::Ctx<R, W, M, B>& wk) {
-      return run(Functor<W>::fmap([fp](const KB& g) { return KA([fp, g](const A& a) { return g((*fp)(a)); }); }, wk));
+    return {[fp, run = tandemory::detail::share(c.runContsT)](const tandemory::detail::Ctx<R, W, M, B>& wk) {
+      return withStackRoom([&] {
+        return (*run)(Functor<W>::fmap(
+            [fp](const KB& g) {
+              return KA([fp, g = tandemory::detail::share(g)](const A& a) {
+                return withStackRoom([&] { return (*g)((*fp)(a)); });
+              });
+            },
+            wk));
+      });
     }};
   }
   // Every continuation receives v, whatever c passes.
@@ -199,8 +210,14 @@ struct Functor<tandemory::ContsTOf<R, W, M>> {
   static tandemory::ContsT<R, W, M, V> replace(const V& v, const tandemory::ContsT<R, W, M, A>& c) {
     using KA = tandemory::detail::Kont<R, W, M, A>;
     using KV = tandemory::detail::Kont<R, W, M, V>;
-    return {[v, run = c.runContsT](const tandemory::detail::Ctx<R, W, M, V>& wk) {
-      return run(Functor<W>::fmap([v](const KV& g) { return KA([v, g](const A&) { return g(v); }); }, wk));
+    return {[v, run = tandemory::detail::share(c.runContsT)](const tandemory::detail::Ctx<R, W, M, V>& wk) {
+      return withStackRoom([&] {
+        return (*run)(Functor<W>::fmap(
+            [v](const KV& g) {
+              return KA([v, g = tandemory::detail::share(g)](const A&) { return withStackRoom([&] { return (*g)(v); }); });
+            },
+            wk));
+      });
     }};
   }
 };
@@ -218,9 +235,16 @@ struct Monad<tandemory::ContsTOf<R, W, M>> : MonadDefaults<tandemory::ContsTOf<R
     using KA = tandemory::detail::Kont<R, W, M, A>;
     using CtxB = tandemory::detail::Ctx<R, W, M, B>;
     auto fp = tandemory::detail::share(std::move(f));
-    return tandemory::ContsT<R, W, M, B>{[fp, run = c.runContsT](const CtxB& wk) {
-      return run(Comonad<W>::extend(
-          [fp](const CtxB& wa) { return KA([fp, wa](const A& a) { return CB(demand((*fp)(a))).runContsT(wa); }); }, wk));
+    return tandemory::ContsT<R, W, M, B>{[fp, run = tandemory::detail::share(c.runContsT)](const CtxB& wk) {
+      return withStackRoom([&] {
+        return (*run)(Comonad<W>::extend(
+            [fp](const CtxB& wa) {
+              return KA([fp, wa = tandemory::detail::share(wa)](const A& a) {
+                return withStackRoom([&] { return CB(demand((*fp)(a))).runContsT(*wa); });
+              });
+            },
+            wk));
+      });
     }};
   }
 };
