@@ -196,6 +196,22 @@ TEST(Nu, UnwrappingAWrappedLayerGivesChildrenThatUnwrapAlike) {
   EXPECT_EQ(elements(wrapped), (std::vector<int>{7, 2, 1}));
 }
 
+TEST(Nu, WrappedLayersUnderHoistedAndRewrappedChildrenKeepTheirElements) {
+  int calls = 0;
+  const Nu<L> bottom = knotloom::unfoldNu(countDown, 2);
+  const Nu<L> inner = knotloom::wrapNu<L>(ListF<int, Nu<L>>::cons(3, bottom));
+  // A wrapped value under a hoisted one under a wrapped one.
+  const Nu<L> hoisted = knotloom::hoistNu(TimesTen{&calls}, inner);
+  const Nu<L> outer = knotloom::wrapNu<L>(ListF<int, Nu<L>>::cons(4, hoisted));
+  EXPECT_EQ(elements(outer), (std::vector<int>{4, 30, 20, 10}));
+  // The children an unwrap gives, wrapped again, layer after layer.
+  Nu<L> rewrapped = outer;
+  for (int i = 0; i < 3; ++i) rewrapped = knotloom::wrapNu<L>(knotloom::unwrapNu(rewrapped));
+  EXPECT_EQ(elements(rewrapped), (std::vector<int>{4, 30, 20, 10}));
+  EXPECT_EQ(elements(knotloom::wrapNu<L>(ListF<int, Nu<L>>::cons(5, knotloom::unwrapNu(inner).tail()))),
+            (std::vector<int>{5, 2, 1}));
+}
+
 TEST(Mu, WrappingAndUnwrappingKeepTheLayers) {
   Mu<L> inner = knotloom::unfoldMu(countDown, 2);
   Mu<L> m = knotloom::wrapMu<L>(ListF<int, Mu<L>>::cons(9, inner));
