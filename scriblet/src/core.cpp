@@ -21,9 +21,11 @@ bool isValidUtf8(const ShortText& t) noexcept {
 }
 
 std::optional<ShortText> fromByteString(std::string_view bytes) {
-  ShortText copy = detail::copyBytes(bytes.data(), bytes.size());
-  if (!isValidUtf8(copy)) return std::nullopt;
-  return copy;
+  // The caller's bytes are checked before they are copied: the copy is not
+  // made for ill-formed bytes, and the check does not read bytes just written
+  // (short vector loads across fresh stores wait for them).
+  if (hs_scriblet_is_valid_utf8(bytes.data(), bytes.size()) != 0) return std::nullopt;
+  return detail::copyBytes(bytes.data(), bytes.size());
 }
 
 ShortText fromByteStringUnsafe(std::string_view bytes) {

@@ -1,6 +1,8 @@
 // The twelve exported scanning routines. Bulk scans pick the widest kernel the
 // CPU offers (AVX2 decided once, at first use); the positional routines walk
-// one code point at a time and never read at or beyond their byte count.
+// one code point at a time (forward offsets skip whole blocks of 64 bytes
+// where the walk's steps can be counted) and never read at or beyond their
+// byte count.
 
 #include "scriblet/scan.h"
 
@@ -49,17 +51,12 @@ std::uint64_t hs_scriblet_length(const void* bytes, std::uint64_t n) {
 }
 
 std::uint64_t hs_scriblet_index_ofs(const void* bytes, std::uint64_t n, std::uint64_t i) {
-  if (n == 0 || i == 0) return 0;
-  const unsigned char* p = bytesOf(bytes);
-  std::uint64_t ofs = 0;
-  for (;;) {
-    // Fewer than i + 1 code points fit in the n - ofs bytes left.
-    if (i >= n - ofs) return n;
-    ofs += leadLength(p[ofs]);
-    if (--i == 0) return ofs < n ? ofs : n;
-    // A lead byte near the end of ill-formed bytes can step past n.
-    if (ofs >= n) return n;
-  }
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
+  return cpuHasAvx2() ? scriblet::scan::indexOffsetAvx2(bytesOf(bytes), n, i)
+                      : scriblet::scan::indexOffsetSse(bytesOf(bytes), n, i);
+#else
+  return scriblet::scan::indexOffsetReference(bytesOf(bytes), n, i);
+#endif
 }
 
 std::uint64_t hs_scriblet_index_ofs_rev(const void* bytes, std::uint64_t n, std::uint64_t i) {
@@ -105,15 +102,12 @@ std::uint64_t hs_scriblet_index_cp_rev(const void* bytes, std::uint64_t n, std::
 std::int32_t hs_scriblet_is_valid_utf8(const void* bytes, std::uint64_t n) {
   if (n == 0) return 0;
   const unsigned char* p = bytesOf(bytes);
-#if defined(SCRIBLET_X86)
-  if (n >= kVectorThreshold) {
-    if (cpuHasAvx2()) return scriblet::scan::validateAvx2(p, n);
 #if defined(SCRIBLET_HAVE_SSE_KERNELS)
-    return scriblet::scan::validateSse(p, n);
-#endif
-  }
-#endif
+  if (n < kVectorThreshold) return scriblet::scan::validateShortSse(p, n);
+  return cpuHasAvx2() ? scriblet::scan::validateAvx2(p, n) : scriblet::scan::validateSse(p, n);
+#else
   return scriblet::scan::validatePortable(p, n);
+#endif
 }
 
 std::uint64_t hs_scriblet_ascii_length(const void* bytes, std::uint64_t n) {

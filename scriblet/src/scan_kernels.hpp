@@ -1,9 +1,10 @@
 #pragma once
 // The bulk scanning kernels behind the exported routines: UTF-8 validation,
-// code-point counting and ASCII tests, each in a portable form (whole 8-byte
-// words), a 16-byte SSE form (part of the x86-64-v2 baseline) and a 32-byte
-// AVX2 form chosen at run time. Every form returns exactly what the
-// byte-at-a-time reference returns. The test program includes this header to
+// code-point counting, offsets by code point and ASCII tests, each in a
+// portable form (whole 8-byte words), a 16-byte SSE form (part of the
+// x86-64-v2 baseline) and, for validation and counting, a 32-byte AVX2 form
+// chosen at run time. Every form returns exactly what the byte-at-a-time
+// reference returns. The test program includes this header to
 // check each form against the reference.
 
 #include <cstddef>
@@ -233,25 +234,123 @@ inline __m128i incompleteTail16(__m128i in) noexcept {
   return _mm_subs_epu8(in, limits);
 }
 
-inline std::int32_t validateSse(const unsigned char* p, std::size_t n) noexcept {
-  __m128i prev = _mm_setzero_si128();
-  __m128i prevIncomplete = _mm_setzero_si128();
-  const std::size_t whole = n & ~std::size_t{15};
-  for (std::size_t i = 0; i < whole; i += 16) {
-    const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    __m128i error;
-    if (_mm_movemask_epi8(in) == 0) {
-      error = prevIncomplete;
-      prevIncomplete = _mm_setzero_si128();
-    } else {
-      error = checkBlock16(in, prev);
-      prevIncomplete = incompleteTail16(in);
-    }
-    if (!_mm_testz_si128(error, error)) return validateFrom(p, n, resumePoint(p, i));
-    prev = in;
-  }
-  return validateFrom(p, n, resumePoint(p, whole));
+// The 16 bytes at p + at, with zeros for those at or past n, read only from
+// inside [0, n); n >= 16.
+inline __m128i loadUpTo16(const unsigned char* p, std::size_t n, std::size_t at) noexcept {
+  if (at + 16 <= n) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+  if (at >= n) return _mm_setzero_si128();
+  // The last 16 bytes, moved down to their places; lanes past n select zero.
+  const __m128i last = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16));
+  const __m128i index = _mm_add_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
+                                     _mm_set1_epi8(static_cast<char>(at + 16 - n)));
+  return _mm_shuffle_epi8(last, _mm_or_si128(index, _mm_cmpgt_epi8(index, _mm_set1_epi8(15))));
 }
+
+// The n < 16 bytes at p (n > 0) and zeros after them, read as overlapping
+// words.
+inline __m128i loadShort16(const unsigned char* p, std::size_t n) noexcept {
+  if (n >= 8) {
+    const std::uint64_t high = n == 8 ? 0 : loadWord(p + n - 8) >> (8 * (16 - n));
+    return _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(loadWord(p)));
+  }
+  std::uint64_t w;
+  if (n >= 4) {
+    std::uint32_t first, last;
+    std::memcpy(&first, p, 4);
+    std::memcpy(&last, p + n - 4, 4);
+    w = first | static_cast<std::uint64_t>(last) << (8 * (n - 4));
+  } else {
+    w = p[0] | static_cast<std::uint64_t>(p[n / 2]) << (8 * (n / 2)) |
+        static_cast<std::uint64_t>(p[n - 1]) << (8 * (n - 1));
+  }
+  return _mm_cvtsi64_si128(static_cast<long long>(w));
+}
+
+// The 64 bytes at p + at (at < n, n >= 64) with zeros past n.
+struct Block64 {
+  __m128i v[4];
+};
+inline Block64 loadTail64(const unsigned char* p, std::size_t n, std::size_t at) noexcept {
+  return {{loadUpTo16(p, n, at), loadUpTo16(p, n, at + 16), loadUpTo16(p, n, at + 32),
+           loadUpTo16(p, n, at + 48)}};
+}
+
+// Under 64 bytes: up to four vectors read without passing the end, one test
+// for ASCII, then the checks of the vectors that hold the bytes.
+inline std::int32_t validateShortSse(const unsigned char* p, std::size_t n) noexcept {
+  if (n == 0) return 0;
+  const __m128i zero = _mm_setzero_si128();
+  __m128i v0, v1 = zero, v2 = zero, v3 = zero;
+  if (n < 16) {
+    v0 = loadShort16(p, n);
+  } else {
+    v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    v1 = loadUpTo16(p, n, 16);
+    v2 = loadUpTo16(p, n, 32);
+    v3 = loadUpTo16(p, n, 48);
+  }
+  if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(v0, v1), _mm_or_si128(v2, v3))) == 0) return 0;
+  // Up to the vector that holds the first zero after the bytes, which also
+  // fails an unfinished last sequence.
+  __m128i error = checkBlock16(v0, zero);
+  if (n >= 16) error = _mm_or_si128(error, checkBlock16(v1, v0));
+  if (n >= 32) error = _mm_or_si128(error, checkBlock16(v2, v1));
+  if (n >= 48) error = _mm_or_si128(error, checkBlock16(v3, v2));
+  if (_mm_testz_si128(error, error)) return 0;
+  return validateReference(p, n);
+}
+
+// True when the 64 bytes at q are ASCII.
+inline bool asciiBlockSse(const unsigned char* q) noexcept {
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16));
+  const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 32));
+  const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 48));
+  return _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) == 0;
+}
+
+// 64 bytes per iteration. A block of ASCII needs one test; at the first one
+// after other bytes, an unfinished sequence before it is an error, and a
+// run of further ASCII blocks is then passed over with one test each (ASCII
+// before a block checks as zeros do). Other blocks are checked in 16-byte
+// steps, tested in pairs. The last partial block is checked with zeros after
+// the buffer's end (read without reading past it), which also fails an
+// unfinished last sequence. An error is then located exactly by the
+// reference walk from the last sequence start before the block where it was
+// found.
+inline std::int32_t validateSse(const unsigned char* p, std::size_t n) noexcept {
+  if (n < 64) return validateShortSse(p, n);
+  const __m128i zero = _mm_setzero_si128();
+  __m128i prev = zero;
+  __m128i prevIncomplete = zero;
+  std::size_t i = 0;
+  while (i + 64 <= n) {
+    if (asciiBlockSse(p + i)) {
+      if (!_mm_testz_si128(prevIncomplete, prevIncomplete)) return validateFrom(p, n, resumePoint(p, i));
+      prev = prevIncomplete = zero;
+      for (i += 64; i + 64 <= n && asciiBlockSse(p + i);) i += 64;
+      continue;
+    }
+    for (std::size_t k = 0; k < 64; k += 32) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + k));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + k + 16));
+      const __m128i error = _mm_or_si128(checkBlock16(a, prev), checkBlock16(b, a));
+      prev = b;
+      if (!_mm_testz_si128(error, error)) return validateFrom(p, n, resumePoint(p, i));
+    }
+    prevIncomplete = incompleteTail16(prev);
+    i += 64;
+  }
+  __m128i error = prevIncomplete;
+  if (i < n) {
+    const Block64 t = loadTail64(p, n, i);
+    error = _mm_or_si128(_mm_or_si128(checkBlock16(t.v[0], prev), checkBlock16(t.v[1], t.v[0])),
+                         _mm_or_si128(checkBlock16(t.v[2], t.v[1]), checkBlock16(t.v[3], t.v[2])));
+  }
+  if (!_mm_testz_si128(error, error)) return validateFrom(p, n, resumePoint(p, i));
+  return 0;
+}
+
 #endif  // __SSE4_1__
 
 #define SCRIBLET_HAVE_AVX2_KERNELS 1
@@ -289,30 +388,53 @@ __attribute__((target("avx2"))) inline __m256i checkBlock32(__m256i in, __m256i 
   return _mm256_xor_si256(must23, special);
 }
 
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
+// True when the 64 bytes at q are ASCII.
+__attribute__((target("avx2"))) inline bool asciiBlockAvx2(const unsigned char* q) noexcept {
+  const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
+  const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 32));
+  return _mm256_movemask_epi8(_mm256_or_si256(a, b)) == 0;
+}
+
+// As validateSse, in two 32-byte steps per 64-byte block.
 __attribute__((target("avx2"))) inline std::int32_t validateAvx2(const unsigned char* p,
                                                                  std::size_t n) noexcept {
+  if (n < 64) return validateShortSse(p, n);
   const __m256i limits = _mm256_setr_epi8(
       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
       -1, -1, -1, -1, -1, static_cast<char>(0xF0 - 1), static_cast<char>(0xE0 - 1),
       static_cast<char>(0xC0 - 1));
-  __m256i prev = _mm256_setzero_si256();
-  __m256i prevIncomplete = _mm256_setzero_si256();
-  const std::size_t whole = n & ~std::size_t{31};
-  for (std::size_t i = 0; i < whole; i += 32) {
-    const __m256i in = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
-    __m256i error;
-    if (_mm256_movemask_epi8(in) == 0) {
-      error = prevIncomplete;
-      prevIncomplete = _mm256_setzero_si256();
-    } else {
-      error = checkBlock32(in, prev);
-      prevIncomplete = _mm256_subs_epu8(in, limits);
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i prev = zero;
+  __m256i prevIncomplete = zero;
+  std::size_t i = 0;
+  while (i + 64 <= n) {
+    if (asciiBlockAvx2(p + i)) {
+      if (!_mm256_testz_si256(prevIncomplete, prevIncomplete)) return validateFrom(p, n, resumePoint(p, i));
+      prev = prevIncomplete = zero;
+      for (i += 64; i + 64 <= n && asciiBlockAvx2(p + i);) i += 64;
+      continue;
     }
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 32));
+    const __m256i error = _mm256_or_si256(checkBlock32(a, prev), checkBlock32(b, a));
+    prevIncomplete = _mm256_subs_epu8(b, limits);
+    prev = b;
     if (!_mm256_testz_si256(error, error)) return validateFrom(p, n, resumePoint(p, i));
-    prev = in;
+    i += 64;
   }
-  return validateFrom(p, n, resumePoint(p, whole));
+  __m256i error = prevIncomplete;
+  if (i < n) {
+    const Block64 t = loadTail64(p, n, i);
+    const __m256i a = _mm256_set_m128i(t.v[1], t.v[0]);
+    const __m256i b = _mm256_set_m128i(t.v[3], t.v[2]);
+    error = _mm256_or_si256(checkBlock32(a, prev), checkBlock32(b, a));
+  }
+  if (!_mm256_testz_si256(error, error)) return validateFrom(p, n, resumePoint(p, i));
+  return 0;
 }
+
+#endif  // SCRIBLET_HAVE_SSE_KERNELS
 
 #endif  // SCRIBLET_X86
 
@@ -357,25 +479,181 @@ inline std::uint64_t lengthSse(const unsigned char* p, std::size_t n) noexcept {
   return total + lengthPortable(p + i, n - i);
 }
 
+// All ones in the lanes of bytes that are not continuation bytes.
+__attribute__((target("avx2"))) inline __m256i startsAvx2(const unsigned char* q) noexcept {
+  const __m256i threshold = _mm256_set1_epi8(-65);  // bytes above 0xBF or below 0x80, signed
+  return _mm256_cmpgt_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q)), threshold);
+}
+
+// Four 32-byte vectors per step into one set of byte counters (at most 63
+// steps before they would wrap), summed into 64-bit lanes between rounds;
+// the last partial vector is a load ending at the buffer's end with the
+// bytes already counted masked off.
 __attribute__((target("avx2"))) inline std::uint64_t lengthAvx2(const unsigned char* p,
                                                                 std::size_t n) noexcept {
-  const __m256i threshold = _mm256_set1_epi8(-65);
-  std::uint64_t total = 0;
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i sums = zero;
   std::size_t i = 0;
-  while (i + 32 <= n) {
-    __m256i counts = _mm256_setzero_si256();
-    const std::size_t rounds = (n - i) / 32 < 255 ? (n - i) / 32 : 255;
-    for (std::size_t r = 0; r < rounds; ++r, i += 32) {
-      const __m256i in = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
-      counts = _mm256_sub_epi8(counts, _mm256_cmpgt_epi8(in, threshold));
+  while (i + 128 <= n) {
+    __m256i counts = zero;
+    const std::size_t steps = (n - i) / 128 < 63 ? (n - i) / 128 : 63;
+    for (std::size_t r = 0; r < steps; ++r, i += 128) {
+      const __m256i pair1 = _mm256_add_epi8(startsAvx2(p + i), startsAvx2(p + i + 32));
+      const __m256i pair2 = _mm256_add_epi8(startsAvx2(p + i + 64), startsAvx2(p + i + 96));
+      counts = _mm256_sub_epi8(counts, _mm256_add_epi8(pair1, pair2));
     }
-    const __m256i sums = _mm256_sad_epu8(counts, _mm256_setzero_si256());
-    total += static_cast<std::uint64_t>(_mm256_extract_epi64(sums, 0)) +
-             static_cast<std::uint64_t>(_mm256_extract_epi64(sums, 1)) +
-             static_cast<std::uint64_t>(_mm256_extract_epi64(sums, 2)) +
-             static_cast<std::uint64_t>(_mm256_extract_epi64(sums, 3));
+    sums = _mm256_add_epi64(sums, _mm256_sad_epu8(counts, zero));
   }
+  __m256i counts = zero;
+  for (; i + 32 <= n; i += 32) counts = _mm256_sub_epi8(counts, startsAvx2(p + i));
+  if (i < n && n >= 32) {
+    // Lanes below 32 - (n - i) were counted already.
+    alignas(32) static constexpr signed char kTailMask[64] = {
+        0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
+        0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+        -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    const __m256i keep = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kTailMask + (n - i)));
+    counts = _mm256_sub_epi8(counts, _mm256_and_si256(startsAvx2(p + n - 32), keep));
+    i = n;
+  }
+  sums = _mm256_add_epi64(sums, _mm256_sad_epu8(counts, zero));
+  const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+  const std::uint64_t total = static_cast<std::uint64_t>(_mm_cvtsi128_si64(half)) +
+                              static_cast<std::uint64_t>(_mm_extract_epi64(half, 1));
   return total + lengthPortable(p + i, n - i);
+}
+#endif
+
+// ---------------------------------------------------------------------------
+// Offsets by code point: the walk behind hs_scriblet_index_ofs, which steps
+// by the length each lead byte announces (whatever the bytes after it are).
+
+// The walk from `ofs` < n with i > 0 steps to go: n when fewer than i + 1
+// code points fit in the bytes left or a step lands at or past n.
+inline std::uint64_t indexOffsetFrom(const unsigned char* p, std::uint64_t n, std::uint64_t ofs,
+                                     std::uint64_t i) noexcept {
+  for (;;) {
+    if (i >= n - ofs) return n;
+    ofs += detail::leadLength(p[ofs]);
+    if (--i == 0) return ofs < n ? ofs : n;
+    if (ofs >= n) return n;
+  }
+}
+
+inline std::uint64_t indexOffsetReference(const unsigned char* p, std::uint64_t n,
+                                          std::uint64_t i) noexcept {
+  if (n == 0 || i == 0) return 0;
+  return indexOffsetFrom(p, n, 0, i);
+}
+
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
+// The bytes of a 64-byte block by class, bit k for byte k: continuation
+// bytes (80..BF) and lead bytes of two or more (C0..FF), three or more
+// (E0..FF) and four (F0..FF) bytes by the lead-length rule. Each class is a
+// run of high bits, read by moving bits 6, 5 and 4 of every byte to the top.
+struct BlockMarks {
+  std::uint64_t cont, lead2, lead3, lead4;
+};
+
+inline BlockMarks marksFromBits(std::uint64_t b7, std::uint64_t b6, std::uint64_t b5,
+                                std::uint64_t b4) noexcept {
+  const std::uint64_t lead2 = b7 & b6;
+  const std::uint64_t lead3 = lead2 & b5;
+  return {b7 & ~b6, lead2, lead3, lead3 & b4};
+}
+
+inline BlockMarks blockMarksSse(const unsigned char* q) noexcept {
+  std::uint64_t b[4] = {0, 0, 0, 0};
+  for (int k = 0; k < 4; ++k) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * k));
+    for (int bit = 0; bit < 4; ++bit) {
+      b[bit] |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v))) << (16 * k);
+      v = _mm_add_epi8(v, v);
+    }
+  }
+  return marksFromBits(b[0], b[1], b[2], b[3]);
+}
+
+// Blocks of 64 bytes while more than 64 steps remain. Where the continuation
+// bytes of a stretch of text are exactly those its lead bytes announce, the
+// walk steps on each other byte in turn: a block then costs as many steps as
+// it has such bytes, counted at once, and the sequences announced past its
+// end are carried into the next block's test. The blocks are read whatever
+// the walk's position, so they follow each other without waiting on it;
+// that position (after the last sequence started so far) is worked out when
+// the walk leaves them. A block that fails the test (only in ill-formed
+// text) is walked a step at a time from the walk's position, and the blocks
+// start again where that leaves off. Steps taken over the blocks can end the
+// walk only at n (more steps remain than any block holds), so the walk's
+// own tests are made once, where it resumes. The same offsets as the
+// reference on every input.
+template <bool (*ascii)(const unsigned char*) noexcept, BlockMarks (*marks)(const unsigned char*) noexcept>
+inline std::uint64_t indexOffsetBlocks(const unsigned char* p, std::uint64_t n, std::uint64_t i) noexcept {
+  if (n == 0 || i == 0) return 0;
+  std::uint64_t block = 0;
+  std::uint64_t carry = 0;       // continuation bytes announced into this block
+  std::uint64_t lastStarts = 0;  // the sequence starts of the block before it
+  // The walk's position at the start of a block: after the last sequence
+  // started in the block before, when that runs into this one.
+  auto position = [&]() noexcept -> std::uint64_t {
+    if (carry == 0) return block;
+    const std::uint64_t last = block - 64 + 63u - static_cast<unsigned>(__builtin_clzll(lastStarts));
+    return last + detail::leadLength(p[last]);
+  };
+  while (i > 64 && n - block >= 64) {
+    const unsigned char* q = p + block;
+    // Both tested at once: whether a sequence runs into a block of text
+    // that is not ASCII is as good as random.
+    if ((carry | static_cast<std::uint64_t>(!ascii(q))) == 0) {
+      block += 64;
+      i -= 64;
+      continue;
+    }
+    const BlockMarks m = marks(q);
+    if ((m.lead2 << 1 | m.lead3 << 2 | m.lead4 << 3 | carry) != m.cont) {
+      std::uint64_t ofs = position();
+      for (const std::uint64_t end = block + 64; ofs < end;) {
+        if (i >= n - ofs) return n;
+        ofs += detail::leadLength(p[ofs]);
+        if (--i == 0) return ofs < n ? ofs : n;
+        if (ofs >= n) return n;
+      }
+      block = ofs;
+      carry = 0;
+      continue;
+    }
+    // A clean block has a sequence start: the carry covers at most 3 bytes.
+    lastStarts = ~m.cont;
+    i -= static_cast<std::uint64_t>(__builtin_popcountll(lastStarts));
+    carry = m.lead2 >> 63 | m.lead3 >> 62 | m.lead4 >> 61;
+    block += 64;
+  }
+  const std::uint64_t ofs = position();
+  if (ofs >= n) return n;
+  return indexOffsetFrom(p, n, ofs, i);
+}
+
+inline std::uint64_t indexOffsetSse(const unsigned char* p, std::uint64_t n, std::uint64_t i) noexcept {
+  return indexOffsetBlocks<asciiBlockSse, blockMarksSse>(p, n, i);
+}
+
+__attribute__((target("avx2"))) inline BlockMarks blockMarksAvx2(const unsigned char* q) noexcept {
+  __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
+  __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 32));
+  std::uint64_t b[4];
+  for (int bit = 0; bit < 4; ++bit) {
+    b[bit] = static_cast<std::uint64_t>(static_cast<unsigned>(_mm256_movemask_epi8(lo))) |
+             static_cast<std::uint64_t>(static_cast<unsigned>(_mm256_movemask_epi8(hi))) << 32;
+    lo = _mm256_add_epi8(lo, lo);
+    hi = _mm256_add_epi8(hi, hi);
+  }
+  return marksFromBits(b[0], b[1], b[2], b[3]);
+}
+
+__attribute__((target("avx2"), flatten)) inline std::uint64_t indexOffsetAvx2(const unsigned char* p,
+                                                                             std::uint64_t n,
+                                                                             std::uint64_t i) noexcept {
+  return indexOffsetBlocks<asciiBlockAvx2, blockMarksAvx2>(p, n, i);
 }
 #endif
 

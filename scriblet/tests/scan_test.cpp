@@ -135,6 +135,92 @@ TEST(ScanValidation, ResultCodesHoldAtEveryBlockPosition) {
   }
 }
 
+// Every validation kernel beside the reference: the first kernel that
+// disagrees, or nothing.
+std::string validatorMismatch(const Bytes& b) {
+  namespace s = scriblet::scan;
+  const auto* p = b.data();
+  const std::size_t n = b.size();
+  const std::int32_t want = s::validateReference(p, n);
+  auto report = [&](const char* kernel, std::int32_t got) {
+    return std::string(kernel) + " gives " + std::to_string(got) + ", the reference " +
+           std::to_string(want) + " for " + ::testing::PrintToString(b);
+  };
+  if (const std::int32_t got = s::validatePortable(p, n); got != want) return report("portable", got);
+  if (const std::int32_t got = hs_scriblet_is_valid_utf8(p, n); got != want) return report("exported", got);
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
+  if (n < 64) {
+    if (const std::int32_t got = s::validateShortSse(p, n); got != want) return report("short", got);
+  }
+  if (const std::int32_t got = s::validateSse(p, n); got != want) return report("sse", got);
+  if (__builtin_cpu_supports("avx2")) {
+    if (const std::int32_t got = s::validateAvx2(p, n); got != want) return report("avx2", got);
+  }
+#endif
+  return {};
+}
+
+// Samples placed at every offset across the first three 64-byte blocks, in
+// ASCII or in text of one width (the sample always starts a sequence), and
+// followed by nothing, by ASCII, by more text of that width or by a whole
+// ASCII block and more: an error must be found (and reported as the
+// reference reports it) wherever it falls, including in a block after a
+// block of ASCII that follows an unfinished sequence.
+TEST(ScanKernels, ValidatorsAgreeWithTheReferenceAtEveryBlockEdge) {
+  const Bytes samples[] = {{0xC2}, {0xE2, 0x82}, {0xF0, 0x90, 0x80}, {0xE2}, {0xF4},
+                           {0xED, 0xA0, 0x80}, {0xF4, 0x90, 0x80, 0x80}, {0x80}, {0xBF, 0xBF},
+                           {0xE0, 0x9F, 0xBF}, {0xF0, 0x8F, 0xBF, 0xBF}, {0xC0, 0x80}, {0xFF},
+                           {0xF0, 0x9F, 0x98, 0x80}, {0xC3, 0xA9}, {0x61}};
+  const Bytes fillers[] = {{0x61}, {0xC3, 0xA9}, {0xE2, 0x82, 0xAC}, {0xF0, 0x9F, 0x98, 0x80}};
+  for (const Bytes& filler : fillers) {
+    const std::size_t w = filler.size();
+    for (std::size_t lead = 0; lead < 140; ++lead) {
+      Bytes prefix(lead % w, 'a');
+      while (prefix.size() < lead) prefix.insert(prefix.end(), filler.begin(), filler.end());
+      for (const Bytes& sample : samples) {
+        for (int follow = 0; follow < 5; ++follow) {
+          Bytes b = prefix;
+          b.insert(b.end(), sample.begin(), sample.end());
+          if (follow == 1) b.push_back('z');
+          if (follow == 2) b.insert(b.end(), 7, 'z');
+          if (follow == 3) {
+            for (int k = 0; k < 5; ++k) b.insert(b.end(), filler.begin(), filler.end());
+          }
+          if (follow == 4) {
+            b.insert(b.end(), 64 + 64 - b.size() % 64, 'z');
+            b.insert(b.end(), {0xC3, 0xA9, 0x61});
+          }
+          const std::string mismatch = validatorMismatch(b);
+          ASSERT_TRUE(mismatch.empty()) << mismatch;
+        }
+      }
+    }
+  }
+}
+
+// Well-formed text of every width, cut at every length (a truncated last
+// sequence at every position of the blocks) and damaged at every position.
+TEST(ScanKernels, ValidatorsAgreeWithTheReferenceOnEveryCutAndDamage) {
+  Bytes text;
+  const std::u32string chars = U"a\u00e9\u20ac\U0001F600b\u0100\uFFFD\U0010FFFFcd\u07FF\u0800";
+  while (text.size() < 200) {
+    const auto t = scriblet::fromString(chars);
+    text.insert(text.end(), t.data(), t.data() + t.size());
+  }
+  for (std::size_t n = 0; n <= text.size(); ++n) {
+    const std::string mismatch = validatorMismatch(Bytes(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n)));
+    ASSERT_TRUE(mismatch.empty()) << mismatch;
+  }
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    for (std::uint8_t damage : {0x41, 0x80, 0xBF, 0xC0, 0xC2, 0xE0, 0xED, 0xF0, 0xF4, 0xF8}) {
+      Bytes b = text;
+      b[at] = damage;
+      const std::string mismatch = validatorMismatch(b);
+      ASSERT_TRUE(mismatch.empty()) << mismatch;
+    }
+  }
+}
+
 TEST(ScanAscii, WordsThenTailBytesAreTested) {
   const std::uint8_t c3 = 0xC3;
   EXPECT_EQ(hs_scriblet_is_ascii(&c3, 1), 0);  // a single high byte is read and tested
@@ -242,6 +328,32 @@ TEST(ScanBounds, PositionalRoutinesNeverReadOutsideIllFormedBuffers) {
   EXPECT_EQ(hs_scriblet_index_cp(g.data(), 4, 3), kNone);
 }
 
+// The validators read short buffers and the last partial block in whole
+// words and vectors, never past either end: every length up to two blocks,
+// against both guard pages.
+TEST(ScanBounds, ValidationNeverReadsOutsideItsBuffer) {
+  const auto t = scriblet::fromString(U"a\u00e9\u20ac\U0001F600bcdefgh\u00e9\u20ac\U0001F600xyz");
+  Bytes text;
+  while (text.size() < 130) text.insert(text.end(), t.data(), t.data() + t.size());
+  for (std::size_t n = 0; n <= 130; ++n) {
+    const Bytes b(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n));
+    const std::int32_t want = scriblet::scan::validateReference(b.data(), n);
+    for (bool atStart : {false, true}) {
+      GuardedBuffer g(b, atStart);
+      ASSERT_EQ(hs_scriblet_is_valid_utf8(g.data(), n), want) << n;
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
+      ASSERT_EQ(scriblet::scan::validateSse(g.data(), n), want) << n;
+      if (n < 64) {
+        ASSERT_EQ(scriblet::scan::validateShortSse(g.data(), n), want) << n;
+      }
+      if (__builtin_cpu_supports("avx2")) {
+        ASSERT_EQ(scriblet::scan::validateAvx2(g.data(), n), want) << n;
+      }
+#endif
+    }
+  }
+}
+
 // Buffers that stress the vector kernels: runs of ASCII and of every width,
 // with random damage (a byte replaced, dropped or cut off at the end).
 rc::Gen<Bytes> genAdversarialBytes() {
@@ -289,7 +401,9 @@ void checkKernelsAgree(const Bytes& b) {
   RC_ASSERT(s::validateSse(p, n) == valid);
 #endif
   if (__builtin_cpu_supports("avx2")) {
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
     RC_ASSERT(s::validateAvx2(p, n) == valid);
+#endif
     RC_ASSERT(s::lengthAvx2(p, n) == length);
   }
 #endif
@@ -301,6 +415,97 @@ RC_GTEST_PROP(ScanKernels, AgreeWithTheReferenceOnRandomBytes, (const Bytes& b))
 
 RC_GTEST_PROP(ScanKernels, AgreeWithTheReferenceOnDamagedUtf8, ()) {
   checkKernelsAgree(*genAdversarialBytes());
+}
+
+// Long runs of ASCII (often whole blocks of it) between characters, now and
+// then cut short or replaced by random bytes: unfinished sequences before
+// blocks of ASCII, errors after them.
+RC_GTEST_PROP(ScanKernels, ValidatorsAgreeWithTheReferenceAcrossAsciiRuns, ()) {
+  const auto piece = rc::gen::exec([] {
+    const auto t = scriblet::fromString(std::u32string(1, *scriblet::testing::genChar()));
+    Bytes b(t.data(), t.data() + t.size());
+    const int damage = *rc::gen::inRange(0, 8);
+    if (damage <= 1) b.resize(*rc::gen::inRange<std::size_t>(0, b.size()));
+    if (damage == 2) b = *rc::gen::resize(4, rc::gen::container<Bytes>(rc::gen::arbitrary<std::uint8_t>()));
+    return b;
+  });
+  const auto parts = *rc::gen::container<std::vector<std::pair<std::size_t, Bytes>>>(
+      rc::gen::pair(rc::gen::inRange<std::size_t>(0, 200), piece));
+  Bytes b;
+  for (const auto& [run, bytes] : parts) {
+    b.insert(b.end(), run, 'a');
+    b.insert(b.end(), bytes.begin(), bytes.end());
+  }
+  const std::string mismatch = validatorMismatch(b);
+  RC_ASSERT(mismatch.empty());
+}
+
+// The step counts to try in a buffer of n bytes: every count through the
+// first blocks, then every 13th, and every count near the end and past it.
+std::vector<std::uint64_t> stepCounts(std::uint64_t n) {
+  std::vector<std::uint64_t> is;
+  for (std::uint64_t i = 0; i <= n + 2; ++i) {
+    if (i <= 140 || i % 13 == 0 || i + 70 >= n) is.push_back(i);
+  }
+  return is;
+}
+
+// The block-counting offset walk beside the step-by-step one, on any bytes.
+void checkOffsetsAgree(const Bytes& b) {
+  namespace s = scriblet::scan;
+  const auto* p = b.data();
+  const std::uint64_t n = b.size();
+  for (std::uint64_t i : stepCounts(n)) {
+    const std::uint64_t want = s::indexOffsetReference(p, n, i);
+    RC_ASSERT(hs_scriblet_index_ofs(p, n, i) == want);
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
+    RC_ASSERT(s::indexOffsetSse(p, n, i) == want);
+    if (__builtin_cpu_supports("avx2")) RC_ASSERT(s::indexOffsetAvx2(p, n, i) == want);
+#endif
+  }
+  RC_ASSERT(hs_scriblet_index_ofs(p, n, kNone) == s::indexOffsetReference(p, n, kNone));
+}
+
+RC_GTEST_PROP(ScanKernels, OffsetsAgreeWithTheStepwiseWalkOnDamagedUtf8, ()) {
+  checkOffsetsAgree(*genAdversarialBytes());
+}
+
+RC_GTEST_PROP(ScanKernels, OffsetsAgreeWithTheStepwiseWalkOnRandomBytes, (const Bytes& b)) {
+  checkOffsetsAgree(b);
+}
+
+// Text of every width in long runs, whole and with a byte replaced at every
+// position of its first blocks: each block is counted or walked, and the
+// walk resumes after a sequence that runs past a block's end.
+TEST(ScanKernels, OffsetsAgreeWithTheStepwiseWalkAcrossBlocks) {
+  const std::u32string pieces[] = {std::u32string(70, U'a'), std::u32string(40, U'\u00e9'),
+                                   U"x\U0001F600\u20ac", std::u32string(30, U'\u20ac'),
+                                   std::u32string(20, U'\U0001F600'), std::u32string(65, U'b')};
+  Bytes text;
+  for (int round = 0; round < 2; ++round) {
+    for (const auto& piece : pieces) {
+      const auto t = scriblet::fromString(piece);
+      text.insert(text.end(), t.data(), t.data() + t.size());
+    }
+  }
+  auto check = [](const Bytes& b) {
+    for (std::uint64_t i : stepCounts(b.size())) {
+      const std::uint64_t want = scriblet::scan::indexOffsetReference(b.data(), b.size(), i);
+      ASSERT_EQ(hs_scriblet_index_ofs(b.data(), b.size(), i), want) << i;
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
+      ASSERT_EQ(scriblet::scan::indexOffsetSse(b.data(), b.size(), i), want) << i;
+#endif
+    }
+  };
+  check(text);
+  for (std::size_t at = 0; at < 200; ++at) {
+    for (std::uint8_t damage : {0x41, 0x80, 0xE2, 0xFF}) {
+      Bytes b = text;
+      b[at] = damage;
+      SCOPED_TRACE(at);
+      check(b);
+    }
+  }
 }
 
 RC_GTEST_PROP(ScanRoutines, ForwardAndBackwardPositionsAgreeOnWellFormedText,

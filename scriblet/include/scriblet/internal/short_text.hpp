@@ -89,8 +89,14 @@ class ShortText {
   static void retain(detail::Block* b) noexcept {
     if (!b->immortal) b->refs.fetch_add(1, std::memory_order_relaxed);
   }
+  // The last holder frees the block. A count of one read here is this
+  // holder's own (no one else can add to it), so the block is freed without
+  // the atomic decrement; the acquire read orders the other holders' earlier
+  // releases before the free.
   static void release(detail::Block* b) noexcept {
-    if (!b->immortal && b->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    if (b->immortal) return;
+    if (b->refs.load(std::memory_order_acquire) == 1 ||
+        b->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
       detail::freeBlock(b);
     }
   }
