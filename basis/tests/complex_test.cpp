@@ -13,7 +13,7 @@ using basis::Complex;
 TEST(Complex, MapsFoldsAndTraversesRealPartFirst) {
   Complex<int> z{3, 4};
   EXPECT_EQ(basis::fmap([](int x) { return x * 2; }, z), (Complex<int>{6, 8}));
-  EXPECT_EQ(basis::toList(z), (std::vector<int>{3, 4}));
+  EXPECT_EQ(basis::toList(z).toVector(), (std::vector<int>{3, 4}));
   EXPECT_EQ(basis::foldMap([](int x) { return std::to_string(x); }, z), "34");
   auto t = basis::traverse([](int x) { return std::optional<int>(x + 1); }, z);
   EXPECT_EQ(t, std::optional<Complex<int>>(Complex<int>{4, 5}));

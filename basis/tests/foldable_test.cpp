@@ -16,6 +16,7 @@
 #include "basis/compose.hpp"
 #include "basis/const.hpp"
 #include "basis/list.hpp"
+#include "basis/non_empty.hpp"
 #include "basis/product.hpp"
 
 namespace {
@@ -170,8 +171,8 @@ TEST(Foldable, MonoidFoldsNestRightAndLeft) {
 TEST(Foldable, SmallShapesHoldAtMostOneElement) {
   using E = Either<std::string, int>;
   using T = These<std::string, int>;
-  EXPECT_EQ(basis::toList(E(Right(4))), std::vector<int>{4});
-  EXPECT_TRUE(basis::toList(E(Left(std::string("e")))).empty());
+  EXPECT_EQ(basis::toList(E(Right(4))).toVector(), std::vector<int>{4});
+  EXPECT_TRUE(basis::toList(E(Left(std::string("e")))).isNil());
   EXPECT_TRUE(basis::null(T::this_("l")));
   EXPECT_EQ(basis::sum(T::these("l", 3)), 3);
   EXPECT_EQ(basis::length(std::pair<std::string, int>("w", 1)), 1);
@@ -181,17 +182,36 @@ TEST(Foldable, SmallShapesHoldAtMostOneElement) {
 
 TEST(Foldable, ComposeAndProductFoldTheirPartsInOrder) {
   basis::Compose<basis::VectorTag, basis::OptionalTag, int> c{{1, std::nullopt, 3}};
-  EXPECT_EQ(basis::toList(c), (std::vector<int>{1, 3}));
+  EXPECT_EQ(basis::toList(c).toVector(), (std::vector<int>{1, 3}));
   EXPECT_EQ(basis::foldr([](int x, const Lazy<int>& r) { return x - r.force(); }, 0, c), 1 - 3);
   basis::functor::Product<basis::VectorTag, basis::OptionalTag, int> p{std::vector<int>{1, 2},
                                                                        std::optional<int>(3)};
-  EXPECT_EQ(basis::toList(p), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(basis::toList(p).toVector(), (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(basis::foldr_([](int x, int acc) { return acc * 10 + x; }, 0, p), 321);
   EXPECT_EQ(basis::length(p), 3);
   // A right fold that stops in the first part never reads the second.
   using P = basis::functor::Product<basis::VectorTag, basis::VectorTag, int>;
   P q{std::vector<int>{7}, Lazy<std::vector<int>>::raise(std::runtime_error("second"))};
   EXPECT_EQ(basis::foldr([](int x, const Lazy<int>&) { return x; }, 0, q), 7);
+}
+
+TEST(Foldable, ToListBuildsItsListAsItIsRead) {
+  auto failing = Lazy<int>::defer([]() -> int { throw std::runtime_error("element read"); });
+  // Endless and failing parts, behind the default toList of each structure.
+  using C = basis::Compose<basis::VectorTag, basis::ListTag, int>;
+  List<int> endless = basis::toList(C{{List<int>{1}, List<int>::repeat(5)}});
+  EXPECT_EQ(endless.take(4).toVector(), (std::vector<int>{1, 5, 5, 5}));
+  List<int> skipped = basis::toList(C{{List<int>::cons(failing, List<int>()), List<int>{2}}});
+  EXPECT_EQ(skipped.tail().head(), 2);
+  EXPECT_THROW(skipped.head(), std::runtime_error);
+  using P = basis::functor::Product<basis::VectorTag, basis::VectorTag, int>;
+  List<int> firstPart = basis::toList(P{std::vector<int>{7}, Lazy<std::vector<int>>::raise(std::runtime_error("second"))});
+  EXPECT_EQ(firstPart.head(), 7);
+  EXPECT_THROW(firstPart.tail().isNil(), std::runtime_error);
+  // An element of a lazy container is handed on unforced.
+  List<int> fromList = basis::toList(basis::NonEmpty<int>{failing, List<int>{3}});
+  EXPECT_EQ(fromList.tail().head(), 3);
+  EXPECT_THROW(fromList.head(), std::runtime_error);
 }
 
 template <class R>

@@ -21,7 +21,7 @@ TEST(Map, KeepsKeysInOrderAndTheLastOfEqualKeys) {
   EXPECT_EQ(m.size(), 2u);
   EXPECT_EQ(m.lookup("b")->force(), 3);
   EXPECT_FALSE(m.lookup("c"));
-  EXPECT_EQ(basis::toList(m), (std::vector<int>{2, 3}));
+  EXPECT_EQ(basis::toList(m).toVector(), (std::vector<int>{2, 3}));
   EXPECT_TRUE(m == (Map<std::string, int>{{"a", 2}, {"b", 3}}));
   EXPECT_FALSE(m == (Map<std::string, int>{{"a", 2}}));
 }
@@ -34,7 +34,7 @@ TEST(Map, MapsLazilyWithAndWithoutKeys) {
   EXPECT_EQ(f.lookup(2)->force(), 21);
   EXPECT_EQ(calls, 1);
   auto g = basis::imap([](std::int64_t k, int v) { return k * v; }, m);
-  EXPECT_EQ(basis::toList(g), (std::vector<std::int64_t>{10, 40}));
+  EXPECT_EQ(basis::toList(g).toVector(), (std::vector<std::int64_t>{10, 40}));
   auto t = basis::traverse([](int v) { return v > 0 ? std::optional<int>(v) : std::nullopt; }, m);
   EXPECT_TRUE(t && *t == m);
   EXPECT_EQ(basis::foldr([](const auto& v, const basis::Lazy<int>& r) { return v + 2 * r.force(); }, 0, m), 50);
@@ -44,7 +44,7 @@ TEST(SeqInterfaces, MapFoldAndIndexFrontToBack) {
   Seq<int> s{1, 2, 3};
   EXPECT_EQ(basis::fmap([](int x) { return x * 2; }, s), (Seq<int>{2, 4, 6}));
   EXPECT_EQ(basis::imap([](std::int64_t i, int x) { return i + x; }, s), (Seq<std::int64_t>{1, 3, 5}));
-  EXPECT_EQ(basis::toList(s), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(basis::toList(s).toVector(), (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(basis::length(s), 3);
   auto t = basis::traverse([](int x) { return std::optional<int>(x); }, s);
   EXPECT_TRUE(t && *t == s);

@@ -24,7 +24,7 @@ Tree<int> node(int x, std::vector<Tree<int>> cs = {}) { return Tree<int>::node(x
 
 TEST(Tree, FoldsLabelsInPreOrder) {
   Tree<int> t = node(1, {node(2, {node(3)}), node(4)});
-  EXPECT_EQ(basis::toList(t), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(basis::toList(t).toVector(), (std::vector<int>{1, 2, 3, 4}));
   EXPECT_EQ(basis::foldr([](const auto& x, const basis::Lazy<int>& r) { return x + 10 * r.force(); }, 0, t), 4321);
   EXPECT_EQ(basis::length(t), 4);
 }
@@ -56,7 +56,7 @@ TEST(Tree, TraversesInPreOrder) {
 
 TEST(NonEmpty, MapsIndexesAndFoldsFromTheHead) {
   NonEmpty<int> xs{1, list({2, 3})};
-  EXPECT_EQ(basis::toList(xs), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(basis::toList(xs).toVector(), (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(basis::fmap([](int x) { return x + 1; }, xs).toList().toVector(), (std::vector<int>{2, 3, 4}));
   EXPECT_EQ(basis::imap([](std::int64_t i, int x) { return i * x; }, xs).toList().toVector(),
             (std::vector<std::int64_t>{0, 2, 6}));

@@ -30,8 +30,11 @@ TEST(Vector, MapsLazilyAndFoldsInOrder) {
   EXPECT_EQ(m.at(1), 20);
   EXPECT_THROW(m.at(0), std::runtime_error);
   Vector<int> v{1, 2, 3};
-  EXPECT_EQ(basis::toList(basis::imap([](std::int64_t i, int x) { return i * x; }, v)),
+  EXPECT_EQ(basis::toList(basis::imap([](std::int64_t i, int x) { return i * x; }, v)).toVector(),
             (std::vector<std::int64_t>{0, 2, 6}));
+  auto listed = basis::toList(bad);  // its elements as stored, forced when read
+  EXPECT_EQ(listed.tail().head(), 2);
+  EXPECT_THROW(listed.head(), std::runtime_error);
   EXPECT_EQ(basis::foldr([](const auto& x, const basis::Lazy<int>& r) { return x + 10 * r.force(); }, 0, v), 321);
   auto t = basis::traverse([](int x) { return std::optional<int>(x); }, v);
   EXPECT_TRUE(t && *t == v);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "basis/complex.hpp"
+#include "basis/list.hpp"
 #include "tandemory/monad/representable/reader.hpp"
 
 namespace {
@@ -29,7 +31,7 @@ struct Keyed {
 Rd emptyReader() { return Rd{basis::Complex<V>{{}, {}}}; }
 
 TEST(ReaderFolds, VisitTheOuterStructureFirstThenEachInner) {
-  EXPECT_EQ(Fold::toList(sample()), (V{1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(Fold::toList(sample()).toVector(), (V{1, 2, 3, 4, 5, 6, 7}));
   EXPECT_EQ(Fold::length(sample()), 7);
   EXPECT_EQ(Fold::sum(sample()), 28);
   EXPECT_EQ(Fold::product(sample()), 5040);
@@ -51,7 +53,7 @@ TEST(ReaderFolds, VisitTheOuterStructureFirstThenEachInner) {
 TEST(ReaderFolds, AReaderWithoutElementsIsEmptyAndItsPartialFoldsRaise) {
   EXPECT_TRUE(Fold::null(emptyReader()));
   EXPECT_EQ(Fold::length(emptyReader()), 0);
-  EXPECT_TRUE(Fold::toList(emptyReader()).empty());
+  EXPECT_TRUE(Fold::toList(emptyReader()).isNil());
   EXPECT_EQ(Fold::sum(emptyReader()), 0);
   struct Case {
     std::function<void()> run;
@@ -76,6 +78,37 @@ TEST(ReaderFolds, AReaderWithoutElementsIsEmptyAndItsPartialFoldsRaise) {
   using OTag = ReaderTOf<basis::ComplexTag, basis::OptionalTag>;
   ReaderT<basis::ComplexTag, basis::OptionalTag, Int> allEmpty{{std::nullopt, std::nullopt}};
   EXPECT_TRUE(basis::Foldable<OTag>::null(allEmpty));
+}
+
+TEST(ReaderFolds, TheListOfElementsIsBuiltAsItIsRead) {
+  using L = basis::List<Int>;
+  using LR = ReaderT<basis::ComplexTag, basis::ListTag, Int>;
+  using FoldL = basis::Foldable<ReaderTOf<basis::ComplexTag, basis::ListTag>>;
+  auto failing = basis::Lazy<Int>::defer([]() -> Int { throw std::runtime_error("element read"); });
+  struct Case {
+    const char* name;
+    LR reader;
+    std::vector<Int> prefix;  // the first elements, read in order
+  };
+  const Case cases[] = {
+      {"an endless real part", LR{basis::Complex<L>{L::repeat(7), L{1}}}, {7, 7, 7, 7}},
+      {"an endless imaginary part", LR{basis::Complex<L>{L{1, 2}, L::repeat(9)}}, {1, 2, 9, 9, 9}},
+      {"an element that fails, never read", LR{basis::Complex<L>{L::cons(1, L::cons(failing, L())), L{3}}}, {1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    L xs = FoldL::toList(c.reader);
+    EXPECT_EQ(xs.take(static_cast<std::int64_t>(c.prefix.size())).toVector(), c.prefix);
+  }
+  // The failing element fails where it is read, and not before.
+  L xs = FoldL::toList(cases[2].reader);
+  auto second = xs.tail().headLazy();
+  auto rest = xs.tail().tail();
+  EXPECT_EQ(rest.head(), 3);
+  EXPECT_THROW(second.force(), std::runtime_error);
+  // The list outlives the reader it was made from.
+  L kept = FoldL::toList(LR{basis::Complex<L>{L{4, 5}, L{6}}});
+  EXPECT_EQ(kept.toVector(), (V{4, 5, 6}));
 }
 
 TEST(ReaderFolds, OneElementNeedsNoCombiningFunction) {

@@ -32,9 +32,23 @@
 
 #include "basis/error.hpp"
 #include "basis/functor.hpp"
+#include "basis/lazy_list.hpp"
 #include "basis/semigroup.hpp"
 
 namespace basis {
+
+namespace detail {
+// An element as a Lazy<A> cell: a deferred element (as lazy containers hand
+// them out) is shared unforced; a plain one is copied in evaluated.
+template <class A, class X>
+Lazy<A> storedElement(const X& x) {
+  if constexpr (std::is_same_v<X, Lazy<A>>) {
+    return x;
+  } else {
+    return Lazy<A>(x);
+  }
+}
+}  // namespace detail
 
 template <class F>
 struct Foldable;
@@ -146,18 +160,34 @@ struct FoldableDefaults {
     if (!r) throw ErrorCall("foldl1: empty structure");
     return r->force();
   }
-  // The elements in order, evaluated, as a vector.
+  // The elements in order, as a list built on demand by foldr: each cell is
+  // made when the list is read that far, and each element is handed on as
+  // the structure holds it, forced only when read. The list keeps its own
+  // copy of the structure (the deferred rests of foldr read the structure),
+  // so it outlives xs, and an endless structure gives an endless list.
+// GCC 12 takes moving the list's end (a Lazy, a std::variant) into the
+// structure's fold for a possibly uninitialised read; it is initialised.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
   template <class FA>
-  static std::vector<element_of<FA>> toList(const FA& xs) {
-    std::vector<element_of<FA>> out;
-    Foldable<F>::foldl_(
-        [&out](Unit, const auto& x) {
-          out.push_back(forced(x));
-          return unit;
-        },
-        unit, xs);
-    return out;
+  static List<element_of<FA>> toList(const FA& xs) {
+    using A = element_of<FA>;
+    using L = List<A>;
+    auto held = std::make_shared<const FA>(xs);
+    return L::lazy([held]() -> L {
+      const auto end = Lazy<L>::defer([] { return L(); });
+      return Foldable<F>::foldr(
+          [held](const auto& x, const Lazy<L>& rest) -> L {
+            return L::cons(detail::storedElement<A>(x), L::lazy([held, rest]() -> L { return rest.force(); }));
+          },
+          end, *held);
+    });
   }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
   // True when there is no element; stops at the first one.
   template <class FA>
   static bool null(const FA& xs) {

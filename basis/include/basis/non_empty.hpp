@@ -89,6 +89,11 @@ struct Foldable<NonEmptyTag> : FoldableDefaults<NonEmptyTag> {
   static lazy_value_t<Z> foldr_(Fn f, Z z, const NonEmpty<A>& xs) {
     return Foldable<ListTag>::foldr_(std::move(f), std::move(z), xs.toList());
   }
+  // The head in front of the tail, both shared.
+  template <class A>
+  static List<A> toList(const NonEmpty<A>& xs) {
+    return xs.toList();
+  }
 };
 
 // The list traversal of the elements, rebuilt as a NonEmpty.

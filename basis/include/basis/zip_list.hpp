@@ -65,6 +65,11 @@ struct Foldable<ZipListTag> : FoldableDefaults<ZipListTag> {
   static lazy_value_t<Z> foldr_(Fn f, Z z, const ZipList<A>& xs) {
     return Foldable<ListTag>::foldr_(std::move(f), std::move(z), xs.getZipList);
   }
+  // The list itself, shared.
+  template <class A>
+  static List<A> toList(const ZipList<A>& xs) {
+    return xs.getZipList;
+  }
 };
 
 template <>
