@@ -195,6 +195,7 @@ struct Applicative<EitherOf<E>> : ApplicativeDefaults<EitherOf<E>> {
 // This stops (the second operand is not demanded); the left values of two
 // These combine by L's Semigroup, first operand's on the left.
 template <class L>
+  requires SemigroupType<L>
 struct Applicative<TheseOf<L>> : ApplicativeDefaults<TheseOf<L>> {
   template <class A>
   static These<L, std::remove_cvref_t<A>> pure(A&& a) {
@@ -219,8 +220,22 @@ struct Applicative<TheseOf<L>> : ApplicativeDefaults<TheseOf<L>> {
   }
 };
 
+namespace detail {
+// The writer structure's zip: the first components combined by L's
+// Semigroup (fa's on the left), f of the second ones; fa demanded first.
+template <class L, class Fn, class X, class Y>
+auto writerLiftA2(Fn& f, X&& fa, Y&& fb) {
+  using A = element_of<demanded_t<X>>;
+  using B = element_of<demanded_t<Y>>;
+  auto&& a = demand(std::forward<X>(fa));
+  auto&& b = demand(std::forward<Y>(fb));
+  return std::pair<L, Mapped<Fn, A, B>>(combine(a.first, b.first), f(a.second, b.second));
+}
+}  // namespace detail
+
 // The writer structure: the first components combine by L's Monoid.
 template <class L>
+  requires MonoidType<L>
 struct Applicative<PairOf<L>> : ApplicativeDefaults<PairOf<L>> {
   template <class A>
   static std::pair<L, std::remove_cvref_t<A>> pure(A&& a) {
@@ -228,11 +243,7 @@ struct Applicative<PairOf<L>> : ApplicativeDefaults<PairOf<L>> {
   }
   template <class Fn, class X, class Y>
   static auto liftA2(Fn f, X&& fa, Y&& fb) {
-    using A = element_of<demanded_t<X>>;
-    using B = element_of<demanded_t<Y>>;
-    auto&& a = demand(std::forward<X>(fa));
-    auto&& b = demand(std::forward<Y>(fb));
-    return std::pair<L, Mapped<Fn, A, B>>(combine(a.first, b.first), f(a.second, b.second));
+    return detail::writerLiftA2<L>(f, std::forward<X>(fa), std::forward<Y>(fb));
   }
 };
 

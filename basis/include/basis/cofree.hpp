@@ -69,6 +69,7 @@ struct TagOf<Cofree<F, A>> {
 
 // Lazy: each label and each layer of subtrees is mapped when it is read.
 template <class F>
+  requires FunctorTag<F>
 struct Functor<CofreeOf<F>> : FunctorDefaults<CofreeOf<F>> {
   template <class Fn, class A>
   static Cofree<F, Mapped<Fn, A>> fmap(Fn f, const Cofree<F, A>& w) {
@@ -89,6 +90,7 @@ struct Functor<CofreeOf<F>> : FunctorDefaults<CofreeOf<F>> {
 // extract is the root's label; extend builds each node's new label (f of the
 // subtree there) when it is read.
 template <class F>
+  requires FunctorTag<F>
 struct Comonad<CofreeOf<F>> : ComonadDefaults<CofreeOf<F>> {
   template <class A>
   static A extract(const Cofree<F, A>& w) {
@@ -112,6 +114,7 @@ struct Comonad<CofreeOf<F>> : ComonadDefaults<CofreeOf<F>> {
 };
 
 template <class F>
+  requires FunctorTag<F>
 struct Extend<CofreeOf<F>> : ExtendFromComonad<CofreeOf<F>> {};
 
 template <class F>
@@ -126,6 +129,7 @@ struct ComonadCofree<CofreeOf<F>> {
 // The W-structure of the roots' labels, over the distribution of the
 // subtrees; each level is built when it is read. Needs F's Distributive.
 template <class F>
+  requires DistributiveTag<F>
 struct Distributive<CofreeOf<F>> : DistributiveDefaults<CofreeOf<F>> {
   template <class WFA>
   static Cofree<F, Apply<tag_of<WFA>, element_of<element_of<WFA>>>> distribute(const WFA& w) {
@@ -187,6 +191,7 @@ struct TagOf<Free<F, A>> {
 // Every Pure value mapped, through F's fmap at each layer. Recurses once per
 // layer that F's fmap maps at once, each with stack room.
 template <class F>
+  requires FunctorTag<F>
 struct Functor<FreeOf<F>> : FunctorDefaults<FreeOf<F>> {
   template <class Fn, class A>
   static Free<F, Mapped<Fn, A>> fmap(Fn f, const Free<F, A>& x) {
@@ -206,6 +211,7 @@ struct Functor<FreeOf<F>> : FunctorDefaults<FreeOf<F>> {
 // Each Pure value replaced by k's result, through F's fmap at each layer;
 // recurses as fmap does.
 template <class F>
+  requires FunctorTag<F>
 struct Monad<FreeOf<F>> : MonadDefaults<FreeOf<F>> {
   template <class X, class K>
   static auto bind(X&& m, K k) {
@@ -224,6 +230,7 @@ struct Monad<FreeOf<F>> : MonadDefaults<FreeOf<F>> {
 };
 
 template <class F>
+  requires FunctorTag<F>
 struct Applicative<FreeOf<F>> : ApplicativeDefaults<FreeOf<F>> {
   template <class A>
   static Free<F, std::remove_cvref_t<A>> pure(A&& a) {

@@ -83,9 +83,23 @@ struct Comonad<PairOf<L>> : ComonadDefaults<PairOf<L>> {
   }
 };
 
+namespace detail {
+// The traced structure's extend: at e, f of w with its argument shifted by
+// combining e on the left (E's Semigroup alone).
+template <class E, class Fn, class A>
+auto tracedExtend(Fn f, const std::function<A(const E&)>& w) {
+  using W = std::function<A(const E&)>;
+  using B = std::remove_cvref_t<std::invoke_result_t<Fn&, const W&>>;
+  return std::function<B(const E&)>([f = std::move(f), w = heldShared(w)](const E& e) {
+    return f(W([w, e](const E& e2) { return (*w)(combine(e, e2)); }));
+  });
+}
+}  // namespace detail
+
 // The traced structure over a monoid E: extract applies to mempty; extend
 // shifts the argument by combining on the left.
 template <class E>
+  requires MonoidType<E>
 struct Comonad<FunctionFrom<E>> : ComonadDefaults<FunctionFrom<E>> {
   template <class A>
   static A extract(const std::function<A(const E&)>& w) {
@@ -93,11 +107,7 @@ struct Comonad<FunctionFrom<E>> : ComonadDefaults<FunctionFrom<E>> {
   }
   template <class Fn, class A>
   static auto extend(Fn f, const std::function<A(const E&)>& w) {
-    using W = std::function<A(const E&)>;
-    using B = std::remove_cvref_t<std::invoke_result_t<Fn&, const W&>>;
-    return std::function<B(const E&)>([f = std::move(f), w = detail::heldShared(w)](const E& e) {
-      return f(W([w, e](const E& e2) { return (*w)(combine(e, e2)); }));
-    });
+    return detail::tracedExtend<E>(std::move(f), w);
   }
   template <class A>
   static auto duplicate(const std::function<A(const E&)>& w) {

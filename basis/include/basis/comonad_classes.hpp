@@ -31,6 +31,7 @@ struct ComonadCofree;
 
 // Functions from a monoid M: reading at a trace is applying to it.
 template <class M>
+  requires MonoidType<M>
 struct ComonadTraced<FunctionFrom<M>> {
   using Trace = M;
   template <class A>

@@ -36,6 +36,7 @@ struct TagOf<Compose<F, G, A>> {
 
 // f mapped through both layers, as F's and G's fmap do it.
 template <class F, class G>
+  requires FunctorTag<F> && FunctorTag<G>
 struct Functor<ComposeOf<F, G>> : FunctorDefaults<ComposeOf<F, G>> {
   template <class Fn, class A>
   static Compose<F, G, Mapped<Fn, A>> fmap(Fn f, const Compose<F, G, A>& c) {
@@ -46,6 +47,7 @@ struct Functor<ComposeOf<F, G>> : FunctorDefaults<ComposeOf<F, G>> {
 
 // The elements of each inner structure, the outer structure's order first.
 template <class F, class G>
+  requires FoldableTag<F> && FoldableTag<G>
 struct Foldable<ComposeOf<F, G>> : FoldableDefaults<ComposeOf<F, G>> {
   template <class Fn, class Z, class A>
   static lazy_value_t<Z> foldr(Fn f, Z z, const Compose<F, G, A>& c) {
@@ -72,6 +74,7 @@ struct Foldable<ComposeOf<F, G>> : FoldableDefaults<ComposeOf<F, G>> {
 
 // The outer traversal of the inner traversals.
 template <class F, class G>
+  requires TraversableTag<F> && TraversableTag<G>
 struct Traversable<ComposeOf<F, G>> : TraversableDefaults<ComposeOf<F, G>> {
   template <class Fn, class A>
   static auto traverse(Fn g, const Compose<F, G, A>& c) {
@@ -88,6 +91,7 @@ struct Traversable<ComposeOf<F, G>> : TraversableDefaults<ComposeOf<F, G>> {
 // pure in both layers; liftA2 is F's liftA2 of G's liftA2. The second operand
 // stays deferred as F's liftA2 receives it.
 template <class F, class G>
+  requires ApplicativeTag<F> && ApplicativeTag<G>
 struct Applicative<ComposeOf<F, G>> : ApplicativeDefaults<ComposeOf<F, G>> {
   template <class A>
   static Compose<F, G, std::remove_cvref_t<A>> pure(A&& a) {

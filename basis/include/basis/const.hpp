@@ -70,6 +70,7 @@ struct Traversable<ConstOf<M>> : TraversableDefaults<ConstOf<M>> {
 
 // pure is mempty; liftA2 combines the two values (first on the left).
 template <class M>
+  requires MonoidType<M>
 struct Applicative<ConstOf<M>> : ApplicativeDefaults<ConstOf<M>> {
   template <class A>
   static Const<M, std::remove_cvref_t<A>> pure(A&&) {

@@ -99,6 +99,7 @@ struct Distributive<FunctionFrom<E>> : DistributiveDefaults<FunctionFrom<E>> {
 };
 
 template <class F, class G>
+  requires DistributiveTag<F> && DistributiveTag<G>
 struct Distributive<ComposeOf<F, G>> : DistributiveDefaults<ComposeOf<F, G>> {
   template <class WFA>
   static auto distribute(const WFA& w) {
@@ -112,6 +113,7 @@ struct Distributive<ComposeOf<F, G>> : DistributiveDefaults<ComposeOf<F, G>> {
 };
 
 template <class F, class G>
+  requires DistributiveTag<F> && DistributiveTag<G>
 struct Distributive<ProductOf<F, G>> : DistributiveDefaults<ProductOf<F, G>> {
   template <class WFA>
   static auto distribute(const WFA& w) {

@@ -109,9 +109,15 @@ template <>
 struct Extend<IdentityTag> : ExtendFromComonad<IdentityTag> {};
 template <class L>
 struct Extend<PairOf<L>> : ExtendFromComonad<PairOf<L>> {};
-// Needs only E's Semigroup.
+// Needs only E's Semigroup: the argument shifts by combining on the left.
 template <class E>
-struct Extend<FunctionFrom<E>> : ExtendFromComonad<FunctionFrom<E>> {};
+  requires SemigroupType<E>
+struct Extend<FunctionFrom<E>> : ExtendDefaults<FunctionFrom<E>> {
+  template <class Fn, class A>
+  static auto extended(Fn f, const std::function<A(const E&)>& w) {
+    return detail::tracedExtend<E>(std::move(f), w);
+  }
+};
 
 template <>
 struct ComonadApply<IdentityTag> : ComonadApplyDefaults<IdentityTag> {

@@ -46,6 +46,7 @@ struct TagOf<functor::Sum<F, G, A>> {
 
 // Each side mapped by its own fmap.
 template <class F, class G>
+  requires FunctorTag<F> && FunctorTag<G>
 struct Functor<SumOf<F, G>> : FunctorDefaults<SumOf<F, G>> {
   template <class Fn, class A>
   static functor::Sum<F, G, Mapped<Fn, A>> fmap(Fn f, const functor::Sum<F, G, A>& s) {

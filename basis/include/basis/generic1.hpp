@@ -211,6 +211,7 @@ struct Functor<V1Tag> : FunctorDefaults<V1Tag> {
 };
 // Each half mapped when it is read.
 template <class F, class G>
+  requires FunctorTag<F> && FunctorTag<G>
 struct Functor<GProductOf<F, G>> : FunctorDefaults<GProductOf<F, G>> {
   template <class Fn, class A>
   static GProduct<F, G, Mapped<Fn, A>> fmap(Fn f, const GProduct<F, G, A>& p) {
@@ -220,6 +221,7 @@ struct Functor<GProductOf<F, G>> : FunctorDefaults<GProductOf<F, G>> {
   }
 };
 template <class F, class G>
+  requires FunctorTag<F> && FunctorTag<G>
 struct Functor<GComposeOf<F, G>> : FunctorDefaults<GComposeOf<F, G>> {
   template <class Fn, class A>
   static GCompose<F, G, Mapped<Fn, A>> fmap(Fn f, const GCompose<F, G, A>& c) {
@@ -227,6 +229,7 @@ struct Functor<GComposeOf<F, G>> : FunctorDefaults<GComposeOf<F, G>> {
   }
 };
 template <class F, class G>
+  requires FunctorTag<F> && FunctorTag<G>
 struct Functor<GSumOf<F, G>> : FunctorDefaults<GSumOf<F, G>> {
   template <class Fn, class A>
   static GSum<F, G, Mapped<Fn, A>> fmap(Fn f, const GSum<F, G, A>& s) {
@@ -275,6 +278,7 @@ struct Distributive<M1Of<F>> : DistributiveDefaults<M1Of<F>> {
 };
 // Each half distributed when it is read.
 template <class F, class G>
+  requires DistributiveTag<F> && DistributiveTag<G>
 struct Distributive<GProductOf<F, G>> : DistributiveDefaults<GProductOf<F, G>> {
   template <class WFA>
   static auto distribute(const WFA& w) {
@@ -291,6 +295,7 @@ struct Distributive<GProductOf<F, G>> : DistributiveDefaults<GProductOf<F, G>> {
   }
 };
 template <class F, class G>
+  requires DistributiveTag<F> && DistributiveTag<G>
 struct Distributive<GComposeOf<F, G>> : DistributiveDefaults<GComposeOf<F, G>> {
   template <class WFA>
   static auto distribute(const WFA& w) {

@@ -130,6 +130,7 @@ struct Monad<EitherOf<E>> : MonadDefaults<EitherOf<E>> {
 
 // This stops; left values combine by L's Semigroup, earlier on the left.
 template <class L>
+  requires SemigroupType<L>
 struct Monad<TheseOf<L>> : MonadDefaults<TheseOf<L>> {
   template <class X, class K>
   static auto bind(X&& m, K k) {
@@ -145,15 +146,25 @@ struct Monad<TheseOf<L>> : MonadDefaults<TheseOf<L>> {
   }
 };
 
+namespace detail {
+// The writer structure's bind: k of m's second component, the first
+// components combined by L's Semigroup (m's on the left).
+template <class X, class K>
+auto writerBind(X&& m, K& k) {
+  using R = Bound<K, element_of<demanded_t<X>>>;
+  auto&& a = demand(std::forward<X>(m));
+  auto&& b = demand(k(a.second));
+  return R(combine(a.first, b.first), b.second);
+}
+}  // namespace detail
+
 // The writer structure.
 template <class L>
+  requires MonoidType<L>
 struct Monad<PairOf<L>> : MonadDefaults<PairOf<L>> {
   template <class X, class K>
   static auto bind(X&& m, K k) {
-    using R = Bound<K, element_of<demanded_t<X>>>;
-    auto&& a = demand(std::forward<X>(m));
-    auto&& b = demand(k(a.second));
-    return R(combine(a.first, b.first), b.second);
+    return detail::writerBind(std::forward<X>(m), k);
   }
 };
 

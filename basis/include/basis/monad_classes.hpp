@@ -80,6 +80,7 @@ struct MonadReader<FunctionFrom<E>> {
 // Pairs (log, value): the writer monad over W's Monoid.
 
 template <class W>
+  requires MonoidType<W>
 struct MonadWriter<PairOf<W>> {
   using Log = W;
   // The pair (value, log) as a writer action.

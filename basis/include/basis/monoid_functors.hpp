@@ -20,10 +20,12 @@ struct Dual {
   friend bool operator==(const Dual&, const Dual&) = default;
 };
 template <class A>
+  requires SemigroupType<A>
 struct Semigroup<Dual<A>> : SemigroupDefaults<Dual<A>> {
   static Dual<A> combine(const Dual<A>& a, const Dual<A>& b) { return {Semigroup<A>::combine(b.getDual, a.getDual)}; }
 };
 template <class A>
+  requires MonoidType<A>
 struct Monoid<Dual<A>> : MonoidDefaults<Dual<A>> {
   static Dual<A> mempty() { return {Monoid<A>::mempty()}; }
 };

@@ -54,6 +54,7 @@ struct TagOf<functor::Product<F, G, A>> {
 
 // Each part mapped by its own fmap, deferred until the part is read.
 template <class F, class G>
+  requires FunctorTag<F> && FunctorTag<G>
 struct Functor<ProductOf<F, G>> : FunctorDefaults<ProductOf<F, G>> {
   template <class Fn, class A>
   static functor::Product<F, G, Mapped<Fn, A>> fmap(Fn f, const functor::Product<F, G, A>& p) {
@@ -66,6 +67,7 @@ struct Functor<ProductOf<F, G>> : FunctorDefaults<ProductOf<F, G>> {
 
 // The F part's elements, then the G part's.
 template <class F, class G>
+  requires FoldableTag<F> && FoldableTag<G>
 struct Foldable<ProductOf<F, G>> : FoldableDefaults<ProductOf<F, G>> {
   template <class Fn, class Z, class A>
   static lazy_value_t<Z> foldr(Fn f, Z z, const functor::Product<F, G, A>& p) {
@@ -88,6 +90,7 @@ struct Foldable<ProductOf<F, G>> : FoldableDefaults<ProductOf<F, G>> {
 
 // The F part's actions, then the G part's (handed over deferred).
 template <class F, class G>
+  requires TraversableTag<F> && TraversableTag<G>
 struct Traversable<ProductOf<F, G>> : TraversableDefaults<ProductOf<F, G>> {
   template <class Fn, class A>
   static auto traverse(Fn g, const functor::Product<F, G, A>& p) {
@@ -104,6 +107,7 @@ struct Traversable<ProductOf<F, G>> : TraversableDefaults<ProductOf<F, G>> {
 
 // Part by part; each part of the result is computed when read.
 template <class F, class G>
+  requires ApplicativeTag<F> && ApplicativeTag<G>
 struct Applicative<ProductOf<F, G>> : ApplicativeDefaults<ProductOf<F, G>> {
   template <class A>
   static functor::Product<F, G, std::remove_cvref_t<A>> pure(A&& a) {
@@ -129,6 +133,7 @@ struct Applicative<ProductOf<F, G>> : ApplicativeDefaults<ProductOf<F, G>> {
 
 // Part by part: each part binds with the matching part of k's results.
 template <class F, class G>
+  requires MonadTag<F> && MonadTag<G>
 struct Monad<ProductOf<F, G>> : MonadDefaults<ProductOf<F, G>> {
   template <class X, class K>
   static auto bind(X&& m, K k) {

@@ -164,7 +164,17 @@ template <class E>
 struct Semiapplicative<FunctionFrom<E>> : SemiapplicativeFromApplicative<FunctionFrom<E>> {};
 // The first components combine by L's Semigroup.
 template <class L>
-struct Semiapplicative<PairOf<L>> : SemiapplicativeFromApplicative<PairOf<L>> {};
+  requires SemigroupType<L>
+struct Semiapplicative<PairOf<L>> : SemiapplicativeDefaults<PairOf<L>> {
+  template <class FF, class X>
+  static auto apF(FF&& ff, X&& fa) {
+    return liftF2([](const auto& g, const auto& x) { return g(x); }, std::forward<FF>(ff), std::forward<X>(fa));
+  }
+  template <class Fn, class X, class Y>
+  static auto liftF2(Fn f, X&& fa, Y&& fb) {
+    return detail::writerLiftA2<L>(f, std::forward<X>(fa), std::forward<Y>(fb));
+  }
+};
 
 template <>
 struct Bind<IdentityTag> : BindFromMonad<IdentityTag> {};
@@ -179,6 +189,12 @@ struct Bind<EitherOf<E>> : BindFromMonad<EitherOf<E>> {};
 template <class E>
 struct Bind<FunctionFrom<E>> : BindFromMonad<FunctionFrom<E>> {};
 template <class L>
-struct Bind<PairOf<L>> : BindFromMonad<PairOf<L>> {};
+  requires SemigroupType<L>
+struct Bind<PairOf<L>> : BindDefaults<PairOf<L>> {
+  template <class X, class K>
+  static auto bindF(X&& m, K k) {
+    return detail::writerBind(std::forward<X>(m), k);
+  }
+};
 
 }  // namespace basis

@@ -154,6 +154,7 @@ struct Monoid<std::vector<T>> : MonoidDefaults<std::vector<T>> {
 
 // Optional values lift a semigroup to a monoid with Nothing as identity.
 template <class T>
+  requires SemigroupType<T>
 struct Semigroup<std::optional<T>> : SemigroupDefaults<std::optional<T>> {
   static std::optional<T> combine(const std::optional<T>& a, const std::optional<T>& b) {
     if (!a) return b;
@@ -162,17 +163,21 @@ struct Semigroup<std::optional<T>> : SemigroupDefaults<std::optional<T>> {
   }
 };
 template <class T>
+  requires SemigroupType<T>
 struct Monoid<std::optional<T>> : MonoidDefaults<std::optional<T>> {
   static std::optional<T> mempty() { return std::nullopt; }
 };
 
+// Component by component.
 template <class A, class B>
+  requires SemigroupType<A> && SemigroupType<B>
 struct Semigroup<std::pair<A, B>> : SemigroupDefaults<std::pair<A, B>> {
   static std::pair<A, B> combine(const std::pair<A, B>& a, const std::pair<A, B>& b) {
     return {Semigroup<A>::combine(a.first, b.first), Semigroup<B>::combine(a.second, b.second)};
   }
 };
 template <class A, class B>
+  requires MonoidType<A> && MonoidType<B>
 struct Monoid<std::pair<A, B>> : MonoidDefaults<std::pair<A, B>> {
   static std::pair<A, B> mempty() { return {Monoid<A>::mempty(), Monoid<B>::mempty()}; }
 };
@@ -207,12 +212,14 @@ struct Monoid<Product<T>> : MonoidDefaults<Product<T>> {
 };
 
 template <class A>
+  requires SemigroupType<A>
 struct Semigroup<Identity<A>> : SemigroupDefaults<Identity<A>> {
   static Identity<A> combine(const Identity<A>& a, const Identity<A>& b) {
     return {Semigroup<A>::combine(a.value, b.value)};
   }
 };
 template <class A>
+  requires MonoidType<A>
 struct Monoid<Identity<A>> : MonoidDefaults<Identity<A>> {
   static Identity<A> mempty() { return {Monoid<A>::mempty()}; }
 };

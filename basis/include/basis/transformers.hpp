@@ -137,6 +137,7 @@ struct TagOf<Reverse<F, A>> {
 // Functor: through the inner structure.
 
 template <class M>
+  requires FunctorTag<M>
 struct Functor<IdentityTOf<M>> : FunctorDefaults<IdentityTOf<M>> {
   template <class Fn, class A>
   static IdentityT<M, Mapped<Fn, A>> fmap(Fn f, const IdentityT<M, A>& x) {
@@ -146,6 +147,7 @@ struct Functor<IdentityTOf<M>> : FunctorDefaults<IdentityTOf<M>> {
 
 // Composes: f runs on the inner result each time the reader is run.
 template <class E, class M>
+  requires FunctorTag<M>
 struct Functor<ReaderTOf<E, M>> : FunctorDefaults<ReaderTOf<E, M>> {
   template <class Fn, class A>
   static ReaderT<E, M, Mapped<Fn, A>> fmap(Fn f, const ReaderT<E, M, A>& x) {
@@ -154,6 +156,7 @@ struct Functor<ReaderTOf<E, M>> : FunctorDefaults<ReaderTOf<E, M>> {
 };
 
 template <class W, class M>
+  requires FunctorTag<M>
 struct Functor<WriterTOf<W, M>> : FunctorDefaults<WriterTOf<W, M>> {
   template <class Fn, class A>
   static WriterT<W, M, Mapped<Fn, A>> fmap(Fn f, const WriterT<W, M, A>& x) {
@@ -164,6 +167,7 @@ struct Functor<WriterTOf<W, M>> : FunctorDefaults<WriterTOf<W, M>> {
 };
 
 template <class E, class W>
+  requires FunctorTag<W>
 struct Functor<EnvTOf<E, W>> : FunctorDefaults<EnvTOf<E, W>> {
   template <class Fn, class A>
   static EnvT<E, W, Mapped<Fn, A>> fmap(Fn f, const EnvT<E, W, A>& x) {
@@ -173,6 +177,7 @@ struct Functor<EnvTOf<E, W>> : FunctorDefaults<EnvTOf<E, W>> {
 
 // f after each function of the W-structure.
 template <class S, class W>
+  requires FunctorTag<W>
 struct Functor<TracedTOf<S, W>> : FunctorDefaults<TracedTOf<S, W>> {
   template <class Fn, class A>
   static TracedT<S, W, Mapped<Fn, A>> fmap(Fn f, const TracedT<S, W, A>& x) {
@@ -186,6 +191,7 @@ struct Functor<TracedTOf<S, W>> : FunctorDefaults<TracedTOf<S, W>> {
 };
 
 template <class F>
+  requires FunctorTag<F>
 struct Functor<BackwardsOf<F>> : FunctorDefaults<BackwardsOf<F>> {
   template <class Fn, class A>
   static Backwards<F, Mapped<Fn, A>> fmap(Fn f, const Backwards<F, A>& x) {
@@ -194,6 +200,7 @@ struct Functor<BackwardsOf<F>> : FunctorDefaults<BackwardsOf<F>> {
 };
 
 template <class F>
+  requires FunctorTag<F>
 struct Functor<ReverseOf<F>> : FunctorDefaults<ReverseOf<F>> {
   template <class Fn, class A>
   static Reverse<F, Mapped<Fn, A>> fmap(Fn f, const Reverse<F, A>& x) {
@@ -205,6 +212,7 @@ struct Functor<ReverseOf<F>> : FunctorDefaults<ReverseOf<F>> {
 // Distributive: through the inner structure.
 
 template <class M>
+  requires DistributiveTag<M>
 struct Distributive<IdentityTOf<M>> : DistributiveDefaults<IdentityTOf<M>> {
   template <class WFA>
   static auto distribute(const WFA& w) {
@@ -217,6 +225,7 @@ struct Distributive<IdentityTOf<M>> : DistributiveDefaults<IdentityTOf<M>> {
 
 // At each environment, the inner distribution of the readers run there.
 template <class E, class M>
+  requires DistributiveTag<M>
 struct Distributive<ReaderTOf<E, M>> : DistributiveDefaults<ReaderTOf<E, M>> {
   template <class WFA>
   static auto distribute(const WFA& w) {
@@ -231,6 +240,7 @@ struct Distributive<ReaderTOf<E, M>> : DistributiveDefaults<ReaderTOf<E, M>> {
 // The inner distribution of the function structures, each function then
 // taking its trace to the W-structure of the values there.
 template <class S, class W>
+  requires DistributiveTag<W>
 struct Distributive<TracedTOf<S, W>> : DistributiveDefaults<TracedTOf<S, W>> {
   template <class VFA>
   static auto distribute(const VFA& v) {
@@ -248,6 +258,7 @@ struct Distributive<TracedTOf<S, W>> : DistributiveDefaults<TracedTOf<S, W>> {
 };
 
 template <class F>
+  requires DistributiveTag<F>
 struct Distributive<BackwardsOf<F>> : DistributiveDefaults<BackwardsOf<F>> {
   template <class WFA>
   static auto distribute(const WFA& w) {
@@ -259,6 +270,7 @@ struct Distributive<BackwardsOf<F>> : DistributiveDefaults<BackwardsOf<F>> {
 };
 
 template <class F>
+  requires DistributiveTag<F>
 struct Distributive<ReverseOf<F>> : DistributiveDefaults<ReverseOf<F>> {
   template <class WFA>
   static auto distribute(const WFA& w) {

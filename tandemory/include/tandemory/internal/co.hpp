@@ -226,6 +226,7 @@ struct MonadReader<tandemory::CoOf<F>> {
 
 // Positions shift by Rep F's Semigroup, the outer position on the left.
 template <class F>
+  requires SemigroupType<tandemory::Rep<F>>
 struct Extend<tandemory::CoOf<F>> : ExtendDefaults<tandemory::CoOf<F>> {
   template <class Fn, class A>
   static auto extended(Fn h, const tandemory::Co<F, A>& w) {
@@ -237,6 +238,7 @@ struct Extend<tandemory::CoOf<F>> : ExtendDefaults<tandemory::CoOf<F>> {
 
 // extract reads at Rep F's mempty; positions shift by its mappend.
 template <class F>
+  requires MonoidType<tandemory::Rep<F>>
 struct Comonad<tandemory::CoOf<F>> : ComonadDefaults<tandemory::CoOf<F>> {
   template <class A>
   static A extract(const tandemory::Co<F, A>& w) {

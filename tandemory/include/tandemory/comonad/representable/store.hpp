@@ -225,6 +225,7 @@ struct Functor<tandemory::StoreTOf<G, W>> : FunctorDefaults<tandemory::StoreTOf<
 // combined by Rep G's Semigroup, left first. liftF2 maps the function over
 // the first store, then `<.>`.
 template <class G, class W>
+  requires SemiapplicativeTag<W> && SemigroupType<tandemory::Rep<G>>
 struct Semiapplicative<tandemory::StoreTOf<G, W>> : SemiapplicativeDefaults<tandemory::StoreTOf<G, W>> {
   template <class FF, class X>
   static auto apF(FF&& ff, X&& fa) {
@@ -239,6 +240,7 @@ struct Semiapplicative<tandemory::StoreTOf<G, W>> : SemiapplicativeDefaults<tand
 // Over W's Applicative: pure focuses at mempty; the focuses combine by
 // mappend. liftA2 maps the function over the first store, then `<*>`.
 template <class G, class W>
+  requires ApplicativeTag<W> && MonoidType<tandemory::Rep<G>>
 struct Applicative<tandemory::StoreTOf<G, W>> : ApplicativeDefaults<tandemory::StoreTOf<G, W>> {
   template <class V>
   static auto pure(V&& v) {
@@ -262,6 +264,7 @@ struct Applicative<tandemory::StoreTOf<G, W>> : ApplicativeDefaults<tandemory::S
 
 // Over W's Extend: every context refocused at every position.
 template <class G, class W>
+  requires ExtendTag<W>
 struct Extend<tandemory::StoreTOf<G, W>> : ExtendDefaults<tandemory::StoreTOf<G, W>> {
   template <class Fn, class A>
   static auto extended(Fn f, const tandemory::StoreT<G, W, A>& st) {
@@ -272,6 +275,7 @@ struct Extend<tandemory::StoreTOf<G, W>> : ExtendDefaults<tandemory::StoreTOf<G,
 
 // Over W's Comonad: extract reads the focus of W's extract of the tables.
 template <class G, class W>
+  requires ComonadTag<W>
 struct Comonad<tandemory::StoreTOf<G, W>> : ComonadDefaults<tandemory::StoreTOf<G, W>> {
   template <class A>
   static A extract(const tandemory::StoreT<G, W, A>& st) {
@@ -288,6 +292,7 @@ struct Comonad<tandemory::StoreTOf<G, W>> : ComonadDefaults<tandemory::StoreTOf<
 // Over W's ComonadApply: the tables zipped, the focuses combined by Rep G's
 // Semigroup.
 template <class G, class W>
+  requires SemigroupType<tandemory::Rep<G>>
 struct ComonadApply<tandemory::StoreTOf<G, W>> : ComonadApplyDefaults<tandemory::StoreTOf<G, W>> {
   template <class FF, class A>
   static auto apW(const tandemory::StoreT<G, W, FF>& sf, const tandemory::StoreT<G, W, A>& sa) {

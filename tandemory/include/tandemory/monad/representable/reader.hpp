@@ -398,6 +398,7 @@ namespace basis {
 // Positions shift by the Semigroups of Rep F and Rep M, the outer position on
 // the left.
 template <class F, class M>
+  requires SemigroupType<tandemory::Rep<F>> && SemigroupType<tandemory::Rep<M>>
 struct Extend<tandemory::ReaderTOf<F, M>> : ExtendDefaults<tandemory::ReaderTOf<F, M>> {
   template <class Fn, class B>
   static auto extended(Fn h, const tandemory::ReaderT<F, M, B>& x) {
@@ -409,6 +410,7 @@ struct Extend<tandemory::ReaderTOf<F, M>> : ExtendDefaults<tandemory::ReaderTOf<
 // extract reads the pair of the two mempty positions; positions shift by the
 // two mappends.
 template <class F, class M>
+  requires MonoidType<tandemory::Rep<F>> && MonoidType<tandemory::Rep<M>>
 struct Comonad<tandemory::ReaderTOf<F, M>> : ComonadDefaults<tandemory::ReaderTOf<F, M>> {
   template <class B>
   static B extract(const tandemory::ReaderT<F, M, B>& x) {
