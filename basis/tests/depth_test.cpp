@@ -33,6 +33,8 @@ namespace {
 
 using basis::Lazy;
 using depth_check::Case;
+using depth_check::expectBottom;
+using depth_check::expectEq;
 using depth_check::Stack;
 
 // A tenth under the sanitizers, whose frames and checks cost ten times more.
@@ -52,24 +54,6 @@ Lazy<std::int64_t> chain(std::int64_t depth, Lazy<std::int64_t> bottom) {
     c = Lazy<std::int64_t>::defer([below = std::move(c)] { return below.force() + 1; });
   }
   return c;
-}
-
-std::string expectEq(std::int64_t got, std::int64_t want) {
-  return got == want ? "" : "got " + std::to_string(got) + ", want " + std::to_string(want);
-}
-
-// A check that `run` throws std::runtime_error("bottom"), twice.
-template <class Run>
-std::string expectBottom(Run run) {
-  for (int demand = 0; demand < 2; ++demand) {
-    try {
-      run();
-      return "no exception";
-    } catch (const std::runtime_error& e) {
-      if (std::string(e.what()) != "bottom") return std::string("message ") + e.what();
-    }
-  }
-  return "";
 }
 
 using Int = std::int64_t;

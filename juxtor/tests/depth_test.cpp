@@ -26,6 +26,8 @@ namespace {
 
 using basis::List;
 using depth_check::Case;
+using depth_check::expectBottom;
+using depth_check::expectEq;
 using depth_check::Stack;
 using Int = std::int64_t;
 
@@ -44,10 +46,6 @@ List<Int> naturals(Int n) {
   return List<Int>::fromRange(xs);
 }
 
-std::string expectEq(Int got, Int want) {
-  return got == want ? "" : "got " + std::to_string(got) + ", want " + std::to_string(want);
-}
-
 // The length and the sum of a list, read in a loop.
 std::string expectRow(const List<Int>& row, Int length, Int sum) {
   Int n = 0, s = 0;
@@ -58,20 +56,6 @@ std::string expectRow(const List<Int>& row, Int length, Int sum) {
 
 // The sum 0 + 1 + ... + (n - 1).
 constexpr Int triangle(Int n) { return n * (n - 1) / 2; }
-
-// A check that `run` throws std::runtime_error("bottom"), twice.
-template <class Run>
-std::string expectBottom(Run run) {
-  for (int demand = 0; demand < 2; ++demand) {
-    try {
-      run();
-      return "no exception";
-    } catch (const std::runtime_error& e) {
-      if (std::string(e.what()) != "bottom") return std::string("message ") + e.what();
-    }
-  }
-  return "";
-}
 
 // x, or a deferred failure for the last element of a list of n.
 basis::Lazy<Int> failingAtLast(Int x, Int n) {

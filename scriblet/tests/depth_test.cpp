@@ -19,6 +19,8 @@ namespace {
 
 using basis::Lazy;
 using depth_check::Case;
+using depth_check::expectBottom;
+using depth_check::expectEq;
 using depth_check::Stack;
 using scriblet::ShortText;
 
@@ -31,24 +33,6 @@ constexpr std::int64_t kThrowDepth = kDepth / 10;
 // n characters, cycling through the four encoded widths.
 ShortText longText(std::int64_t n) {
   return scriblet::take(n, scriblet::replicate(n / 4 + 1, scriblet::testing::fourWidths()));
-}
-
-std::string expectEq(std::int64_t got, std::int64_t want) {
-  return got == want ? "" : "got " + std::to_string(got) + ", want " + std::to_string(want);
-}
-
-// A check that `run` throws std::runtime_error("bottom"), twice.
-template <class Run>
-std::string expectBottom(Run run) {
-  for (int demand = 0; demand < 2; ++demand) {
-    try {
-      run();
-      return "no exception";
-    } catch (const std::runtime_error& e) {
-      if (std::string(e.what()) != "bottom") return std::string("message ") + e.what();
-    }
-  }
-  return "";
 }
 
 const std::vector<Case>& cases() {

@@ -28,6 +28,8 @@ namespace {
 
 using namespace tandemory;
 using depth_check::Case;
+using depth_check::expectBottom;
+using depth_check::expectEq;
 using depth_check::Stack;
 using Int = std::int64_t;
 using Id = basis::IdentityTag;
@@ -39,24 +41,6 @@ using Fn = basis::FunctionFrom<Int>;
 constexpr Int kDepth = depth_check::kSanitized ? 10'000 : 100'000;
 // Chains that end in an exception are ten times shorter.
 constexpr Int kThrowDepth = kDepth / 10;
-
-std::string expectEq(Int got, Int want) {
-  return got == want ? "" : "got " + std::to_string(got) + ", want " + std::to_string(want);
-}
-
-// A check that `run` throws std::runtime_error("bottom"), twice.
-template <class Run>
-std::string expectBottom(Run run) {
-  for (int demand = 0; demand < 2; ++demand) {
-    try {
-      run();
-      return "no exception";
-    } catch (const std::runtime_error& e) {
-      if (std::string(e.what()) != "bottom") return std::string("message ") + e.what();
-    }
-  }
-  return "";
-}
 
 // The monads, each with a way to run a computation of Int to its value.
 using StateTag = StateTOf<Fn, Id>;

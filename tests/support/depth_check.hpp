@@ -8,11 +8,13 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace depth_check {
@@ -102,6 +104,26 @@ struct Case {
   const char* name;
   Check check;
 };
+
+// What a check reports for a value: empty when `got` is `want`.
+inline std::string expectEq(std::int64_t got, std::int64_t want) {
+  return got == want ? "" : "got " + std::to_string(got) + ", want " + std::to_string(want);
+}
+
+// A check that `run` throws std::runtime_error("bottom") each of two times
+// it runs (a value that failed once fails again the same way).
+template <class Run>
+std::string expectBottom(Run run) {
+  for (int demand = 0; demand < 2; ++demand) {
+    try {
+      run();
+      return "no exception";
+    } catch (const std::runtime_error& e) {
+      if (std::string(e.what()) != "bottom") return std::string("message ") + e.what();
+    }
+  }
+  return "";
+}
 
 // Whether a sanitizer build runs: deep cases then take a tenth of the depth
 // where the plain build's depth would take more than a few seconds.
