@@ -206,6 +206,66 @@ RC_GTEST_PROP(Split, AgreesWithSplittingTheString, ()) {
   RC_ASSERT(got == expected);
 }
 
+// Predicates whose ASCII answers are known at compile time are answered by a
+// table (one ASCII separator by a word-wide search); others are called.
+constexpr auto kComma = [](char32_t c) { return c == U','; };
+constexpr auto kCommaOrSemicolon = [](char32_t c) { return c == U',' || c == U';'; };
+constexpr auto kCommaOrAccent = [](char32_t c) { return c == U',' || c == U'é' || c == U'😀'; };
+constexpr auto kAboveTilde = [](char32_t c) { return c > U'~'; };
+constexpr auto kNothing = [](char32_t) { return false; };
+bool isSpaceAtRunTime(char32_t c) { return c == U' '; }
+const auto kSpaceCalled = [](char32_t c) { return isSpaceAtRunTime(c); };
+static_assert(scriblet::detail::AsciiAnswers<decltype(kComma)>::known);
+static_assert(scriblet::detail::AsciiAnswers<decltype(kComma)>::only == ',');
+static_assert(scriblet::detail::AsciiAnswers<decltype(kCommaOrSemicolon)>::only == -1);
+static_assert(scriblet::detail::AsciiAnswers<decltype(kAboveTilde)>::known);
+static_assert(!scriblet::detail::AsciiAnswers<decltype(kSpaceCalled)>::known);
+struct HeldSeparator {
+  char32_t sep;
+  constexpr bool operator()(char32_t c) const { return c == sep; }
+};
+static_assert(!scriblet::detail::AsciiAnswers<HeldSeparator>::known);
+
+// The pieces made by the table, beside those of the same predicate called on
+// every character (through a capture, which hides its answers).
+template <class Pred>
+void expectTheCalledPieces(Pred pred, const ShortText& t) {
+  std::vector<ShortText> fast, called;
+  for (const ShortText& piece : split(pred, t)) fast.push_back(piece);
+  const int unused = 0;
+  for (const ShortText& piece : split([&unused, pred](char32_t c) { return (void)unused, pred(c); }, t)) {
+    called.push_back(piece);
+  }
+  RC_ASSERT(fast == called);
+}
+
+// On any bytes, well-formed or not, with separators often at word edges.
+RC_GTEST_PROP(Split, KnownAsciiAnswersGiveThePiecesOfCallingThePredicate, ()) {
+  const auto bytes = *rc::gen::container<std::string>(rc::gen::oneOf(
+      rc::gen::element<char>(',', ';', 'a', '~', '\x7F', ' '), rc::gen::arbitrary<char>(),
+      rc::gen::element<char>('\xC3', '\xA9', '\xF0', '\x9F', '\x98', '\x80')));
+  const ShortText t = fromByteStringUnsafe(bytes);
+  expectTheCalledPieces(kComma, t);
+  expectTheCalledPieces(kCommaOrSemicolon, t);
+  expectTheCalledPieces(kCommaOrAccent, t);
+  expectTheCalledPieces(kAboveTilde, t);
+  expectTheCalledPieces(kNothing, t);
+  expectTheCalledPieces(kSpaceCalled, t);
+}
+
+TEST(Split, KnownAsciiAnswersStillCallThePredicateOnOtherCharacters) {
+  using V = std::vector<std::string>;
+  auto gather = [](auto pred, const ShortText& t) {
+    V out;
+    for (const ShortText& piece : split(pred, t)) out.emplace_back(piece.bytes());
+    return out;
+  };
+  EXPECT_EQ(gather(kCommaOrAccent, text(U"abcdefghijklmnopq,é😀xyz,")), (V{"abcdefghijklmnopq", "", "", "xyz", ""}));
+  EXPECT_EQ(gather(kCommaOrSemicolon, text(U"a;b,c")), (V{"a", "b", "c"}));
+  EXPECT_EQ(gather(kAboveTilde, text(U"ab\u007Fc\u00e9d")), (V{"ab", "c", "d"}));
+  EXPECT_EQ(gather(kComma, text(U"0123456,89abcdef,,")), (V{"0123456", "89abcdef", "", ""}));
+}
+
 RC_GTEST_PROP(Splits, AgreeWithTheStringModel, (std::int64_t k)) {
   const std::u32string s = *scriblet::testing::genString();
   const ShortText t = fromString(s);

@@ -3,10 +3,13 @@
 // range copy under every cut, splits at a count, first and last character,
 // byte-wise prefix and suffix tests, and splitting at separators.
 
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <ranges>
+#include <type_traits>
 #include <utility>
 
 #include "scriblet/export.h"
@@ -50,11 +53,79 @@ namespace detail {
 SCRIBLET_API ShortText sliceRange(const ShortText& t, std::size_t from, std::size_t to);
 }  // namespace detail
 
+namespace detail {
+
+// Whether a default-made Pred answers c in a constant expression.
+template <class Pred, char32_t c>
+concept AnswersInConstantExpression =
+    requires { typename std::bool_constant<static_cast<bool>(Pred{}(c))>; };
+
+template <class Pred, std::size_t... c>
+constexpr bool answersEveryAscii(std::index_sequence<c...>) noexcept {
+  return (AnswersInConstantExpression<Pred, static_cast<char32_t>(c)> && ...);
+}
+
+// The answers of a predicate on the ASCII characters, when they are known at
+// compile time: the predicate is an empty type (a lambda without captures,
+// say) whose default-made value answers each of them in a constant
+// expression. Its answer there is then a function of the character alone,
+// with no effect, so the table can stand in for the call.
+template <class Pred>
+struct AsciiAnswers {
+  static constexpr bool known = [] {
+    if constexpr (std::is_empty_v<Pred> && std::is_default_constructible_v<Pred> &&
+                  std::is_invocable_v<const Pred&, char32_t>) {
+      return answersEveryAscii<Pred>(std::make_index_sequence<128>());
+    } else {
+      return false;
+    }
+  }();
+  static constexpr std::array<bool, 128> table = [] {
+    std::array<bool, 128> t{};
+    if constexpr (known) {
+      for (char32_t c = 0; c < 128; ++c) t[c] = static_cast<bool>(Pred{}(c));
+    }
+    return t;
+  }();
+  // The one ASCII character it accepts, or -1.
+  static constexpr int only = [] {
+    int found = -1;
+    for (int c = 0; c < 128; ++c) {
+      if (!table[static_cast<std::size_t>(c)]) continue;
+      if (found >= 0) return -1;
+      found = c;
+    }
+    return found;
+  }();
+};
+
+// The first offset from j that holds the byte c (below 0x80) or a byte of
+// 0x80 and above, or n: eight bytes a word. In a word the lowest flagged
+// byte is exact (a borrow runs only upwards from a byte equal to c).
+inline std::size_t findByteOrHigh(const unsigned char* p, std::size_t n, std::size_t j,
+                                  unsigned char c) noexcept {
+  constexpr std::uint64_t ones = 0x0101010101010101ULL;
+  constexpr std::uint64_t highs = 0x8080808080808080ULL;
+  for (; j + 8 <= n; j += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p + j, sizeof w);
+    const std::uint64_t x = w ^ (ones * c);
+    const std::uint64_t flagged = (w & highs) | ((x - ones) & ~x & highs);
+    if (flagged != 0) return j + static_cast<std::size_t>(__builtin_ctzll(flagged)) / 8;
+  }
+  while (j < n && p[j] != c && p[j] < 0x80) ++j;
+  return j;
+}
+
+}  // namespace detail
+
 // The pieces of a text between the characters that satisfy a predicate,
 // produced as they are reached: the predicate runs once per character, in
-// order, only as far as the range is read. A text with no separator gives
-// one piece, the text itself; every separator adds one piece, so adjacent,
-// leading and trailing separators give empty pieces.
+// order, only as far as the range is read (on ASCII characters, a predicate
+// whose answers there are known at compile time is not called: see
+// detail::AsciiAnswers). A text with no separator gives one piece, the text
+// itself; every separator adds one piece, so adjacent, leading and trailing
+// separators give empty pieces.
 template <class Pred>
 class SplitView {
  public:
@@ -104,6 +175,22 @@ class SplitView {
       }
       std::size_t j = scan_;
       while (j < n) {
+        if constexpr (detail::AsciiAnswers<Pred>::known) {
+          // ASCII characters are answered by the table: the walk stops only
+          // at an accepted one or at a byte of 0x80 and above.
+          using Answers = detail::AsciiAnswers<Pred>;
+          if constexpr (Answers::only >= 0) {
+            j = detail::findByteOrHigh(p, n, j, static_cast<unsigned char>(Answers::only));
+          } else {
+            while (j < n && p[j] < 0x80 && !Answers::table[p[j]]) ++j;
+          }
+          if (j == n) break;
+          if (p[j] < 0x80) {
+            piece_ = detail::sliceRange(t, start_, j);
+            start_ = scan_ = j + 1;
+            return;
+          }
+        }
         const detail::Step s = detail::stepForward(p, n, j);
         if (view_->pred_(cp2ch(s.cp))) {
           piece_ = detail::sliceRange(t, start_, j);
