@@ -601,32 +601,40 @@ inline std::uint64_t indexOffsetBlocks(const unsigned char* p, std::uint64_t n, 
     return last + detail::leadLength(p[last]);
   };
   while (i > 64 && n - block >= 64) {
-    const unsigned char* q = p + block;
-    // Both tested at once: whether a sequence runs into a block of text
-    // that is not ASCII is as good as random.
-    if ((carry | static_cast<std::uint64_t>(!ascii(q))) == 0) {
-      block += 64;
-      i -= 64;
+    // A run of ASCII blocks, entered at their first byte: one test each.
+    if (carry == 0 && ascii(p + block)) {
+      do {
+        block += 64;
+        i -= 64;
+      } while (i > 64 && n - block >= 64 && ascii(p + block));
       continue;
     }
-    const BlockMarks m = marks(q);
-    if ((m.lead2 << 1 | m.lead3 << 2 | m.lead4 << 3 | carry) != m.cont) {
-      std::uint64_t ofs = position();
-      for (const std::uint64_t end = block + 64; ofs < end;) {
-        if (i >= n - ofs) return n;
-        ofs += detail::leadLength(p[ofs]);
-        if (--i == 0) return ofs < n ? ofs : n;
-        if (ofs >= n) return n;
+    // A run of other blocks, until one of ASCII is entered at its first byte
+    // (tested on the bits already at hand, so that a run of text that is not
+    // ASCII pays no test of its own).
+    for (;;) {
+      const unsigned char* q = p + block;
+      const BlockMarks m = marks(q);
+      if ((m.lead2 << 1 | m.lead3 << 2 | m.lead4 << 3 | carry) != m.cont) {
+        std::uint64_t ofs = position();
+        for (const std::uint64_t end = block + 64; ofs < end;) {
+          if (i >= n - ofs) return n;
+          ofs += detail::leadLength(p[ofs]);
+          if (--i == 0) return ofs < n ? ofs : n;
+          if (ofs >= n) return n;
+        }
+        block = ofs;
+        carry = 0;
+        break;
       }
-      block = ofs;
-      carry = 0;
-      continue;
+      // A clean block has a sequence start: the carry covers at most 3 bytes.
+      lastStarts = ~m.cont;
+      i -= static_cast<std::uint64_t>(__builtin_popcountll(lastStarts));
+      const bool plain = (m.cont | m.lead2) == 0;
+      carry = m.lead2 >> 63 | m.lead3 >> 62 | m.lead4 >> 61;
+      block += 64;
+      if (plain || i <= 64 || n - block < 64) break;
     }
-    // A clean block has a sequence start: the carry covers at most 3 bytes.
-    lastStarts = ~m.cont;
-    i -= static_cast<std::uint64_t>(__builtin_popcountll(lastStarts));
-    carry = m.lead2 >> 63 | m.lead3 >> 62 | m.lead4 >> 61;
-    block += 64;
   }
   const std::uint64_t ofs = position();
   if (ofs >= n) return n;
