@@ -1,5 +1,5 @@
 // The twelve exported scanning routines. Bulk scans pick the widest kernel the
-// CPU offers (AVX2 decided once, at first use); the positional routines walk
+// CPU offers (AVX2 decided once, when the library is loaded); the positional routines walk
 // one code point at a time (forward offsets skip whole blocks of 64 bytes
 // where the walk's steps can be counted) and never read at or beyond their
 // byte count.
@@ -20,10 +20,14 @@ using scriblet::detail::leadLength;
 const unsigned char* bytesOf(const void* p) noexcept { return static_cast<const unsigned char*>(p); }
 
 #if defined(SCRIBLET_X86)
-bool cpuHasAvx2() noexcept {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
+// Decided when the library is loaded (the CPU model is read first, as
+// constructors may run before the one that reads it), so that a call tests
+// one byte.
+const bool hasAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+bool cpuHasAvx2() noexcept { return hasAvx2; }
 #endif
 
 // Below this size the vector set-up costs more than it saves.
@@ -40,13 +44,13 @@ std::uint64_t decodeWithin(const unsigned char* p, std::uint64_t n, std::uint64_
 extern "C" {
 
 std::uint64_t hs_scriblet_length(const void* bytes, std::uint64_t n) {
-  if (n == 0) return 0;
   const unsigned char* p = bytesOf(bytes);
 #if defined(SCRIBLET_X86)
   if (n >= kVectorThreshold) {
     return cpuHasAvx2() ? scriblet::scan::lengthAvx2(p, n) : scriblet::scan::lengthSse(p, n);
   }
 #endif
+  if (n == 0) return 0;
   return scriblet::scan::lengthPortable(p, n);
 }
 

@@ -479,9 +479,9 @@ inline std::uint64_t lengthSse(const unsigned char* p, std::size_t n) noexcept {
   return total + lengthPortable(p + i, n - i);
 }
 
-// All ones in the lanes of bytes that are not continuation bytes.
-__attribute__((target("avx2"))) inline __m256i startsAvx2(const unsigned char* q) noexcept {
-  const __m256i threshold = _mm256_set1_epi8(-65);  // bytes above 0xBF or below 0x80, signed
+// All ones in the lanes of bytes that are not continuation bytes: those
+// above `threshold` (-65 in every lane), signed.
+__attribute__((target("avx2"))) inline __m256i startsAvx2(const unsigned char* q, __m256i threshold) noexcept {
   return _mm256_cmpgt_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q)), threshold);
 }
 
@@ -492,20 +492,24 @@ __attribute__((target("avx2"))) inline __m256i startsAvx2(const unsigned char* q
 __attribute__((target("avx2"))) inline std::uint64_t lengthAvx2(const unsigned char* p,
                                                                 std::size_t n) noexcept {
   const __m256i zero = _mm256_setzero_si256();
+  __m256i threshold = _mm256_set1_epi8(-65);
+  // Kept opaque: compared with a known constant, the compiler spells the one
+  // comparison as a minimum and an equality test.
+  __asm__("" : "+x"(threshold));
   __m256i sums = zero;
   std::size_t i = 0;
   while (i + 128 <= n) {
     __m256i counts = zero;
     const std::size_t steps = (n - i) / 128 < 63 ? (n - i) / 128 : 63;
     for (std::size_t r = 0; r < steps; ++r, i += 128) {
-      const __m256i pair1 = _mm256_add_epi8(startsAvx2(p + i), startsAvx2(p + i + 32));
-      const __m256i pair2 = _mm256_add_epi8(startsAvx2(p + i + 64), startsAvx2(p + i + 96));
+      const __m256i pair1 = _mm256_add_epi8(startsAvx2(p + i, threshold), startsAvx2(p + i + 32, threshold));
+      const __m256i pair2 = _mm256_add_epi8(startsAvx2(p + i + 64, threshold), startsAvx2(p + i + 96, threshold));
       counts = _mm256_sub_epi8(counts, _mm256_add_epi8(pair1, pair2));
     }
     sums = _mm256_add_epi64(sums, _mm256_sad_epu8(counts, zero));
   }
   __m256i counts = zero;
-  for (; i + 32 <= n; i += 32) counts = _mm256_sub_epi8(counts, startsAvx2(p + i));
+  for (; i + 32 <= n; i += 32) counts = _mm256_sub_epi8(counts, startsAvx2(p + i, threshold));
   if (i < n && n >= 32) {
     // Lanes below 32 - (n - i) were counted already.
     alignas(32) static constexpr signed char kTailMask[64] = {
@@ -513,7 +517,7 @@ __attribute__((target("avx2"))) inline std::uint64_t lengthAvx2(const unsigned c
         0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     const __m256i keep = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kTailMask + (n - i)));
-    counts = _mm256_sub_epi8(counts, _mm256_and_si256(startsAvx2(p + n - 32), keep));
+    counts = _mm256_sub_epi8(counts, _mm256_and_si256(startsAvx2(p + n - 32, threshold), keep));
     i = n;
   }
   sums = _mm256_add_epi64(sums, _mm256_sad_epu8(counts, zero));
