@@ -25,10 +25,17 @@ foreach(f IN LISTS fuzzers)
   if(IS_DIRECTORY ${SOURCE_DIR}/corpus/${name})
     list(APPEND corpora ${SOURCE_DIR}/corpus/${name})
   endif()
-  execute_process(COMMAND ${f} -runs=${RUNS} -seed=1 -max_len=4096 -timeout=10 ${corpora}
+  # A hostile text may spend the reader's whole allowance (about a million
+  # bytes examined, some milliseconds) before it gives no parse: the reading
+  # target runs a twentieth as many inputs, to keep the run short.
+  set(runs ${RUNS})
+  if(name STREQUAL "read")
+    math(EXPR runs "${RUNS} / 20")
+  endif()
+  execute_process(COMMAND ${f} -runs=${runs} -seed=1 -max_len=4096 -timeout=10 ${corpora}
     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
   if(rc)
     message(FATAL_ERROR "${f} failed:\n${out}")
   endif()
-  message(STATUS "${f}: ${RUNS} runs passed")
+  message(STATUS "${f}: ${runs} runs passed")
 endforeach()
