@@ -30,7 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 #endif
 #if defined(SCRIBLET_X86)
   if (__builtin_cpu_supports("avx2")) {
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
     FUZZ_CHECK(s::validateAvx2(p, n) == valid);
+#endif
     FUZZ_CHECK(s::lengthAvx2(p, n) == s::lengthReference(p, n));
   }
   FUZZ_CHECK(s::lengthSse(p, n) == s::lengthReference(p, n));
@@ -39,6 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint64_t ascii = s::asciiLengthReference(p, n);
   FUZZ_CHECK(hs_scriblet_ascii_length(p, n) == ascii);
   FUZZ_CHECK(hs_scriblet_is_ascii(p, n) == (ascii == n ? 1 : 0));
+
+  // Offsets found block by block are the step-by-step walk's, on any bytes.
+  for (std::uint64_t i : {n / 4, n / 2, n - n / 8, n - 3, n - 1, n, n + 1}) {
+    FUZZ_CHECK(hs_scriblet_index_ofs(p, n, i) == s::indexOffsetReference(p, n, i));
+  }
 
   // Positional routines on any bytes: results stay within n, reads within p.
   for (std::uint64_t i = 0; i <= n + 1 && i < 64; ++i) {
