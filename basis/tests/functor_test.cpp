@@ -21,6 +21,7 @@
 #include "basis/non_empty.hpp"
 #include "basis/product.hpp"
 #include "basis/vector.hpp"
+#include "probes.hpp"
 
 namespace {
 
@@ -259,15 +260,7 @@ TEST(Bifunctor, MapsEachSideWithItsOwnFunction) {
   EXPECT_EQ(basis::bimap(str, inc, basis::Const<int, int>{4}).getConst(), "4");
 }
 
-// What a run throws first, or "nothing".
-std::string firstFailure(const std::function<void()>& run) {
-  try {
-    run();
-  } catch (const std::runtime_error& e) {
-    return e.what();
-  }
-  return "nothing";
-}
+using probes::firstFailure;
 
 // Two operands that both fail: the left one is demanded (or its function
 // called) first, whatever order the compiler gives an argument list.

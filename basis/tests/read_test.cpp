@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "basis/show.hpp"
+#include "probes.hpp"
 
 namespace {
 
@@ -448,17 +449,7 @@ TEST(ReadHostileInput, ExponentialAmbiguityEndsWithinTheBudget) {
   EXPECT_TRUE(basis::read<Bin>("((),(()))").has_value());
 }
 
-// Seconds taken by f, the best of three runs.
-template <class F>
-double bestSeconds(F f) {
-  double best = 1e9;
-  for (int run = 0; run < 3; ++run) {
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  return best;
-}
+using probes::bestSeconds;
 
 // A run of parentheses before one long literal: each way of splitting the run
 // between the tuple levels meets the same literal again. The work stays within

@@ -18,6 +18,7 @@
 #include <hashgrove/lazy.hpp>
 
 #include "walks_support.hpp"
+#include "probes.hpp"
 
 namespace hashgrove::internal {
 namespace {
@@ -101,17 +102,8 @@ TEST(MapParsing, ParenthesesBeforeALongLiteralCostLinearWork) {
   std::string valid = "fromList [";
   for (int i = 0; valid.size() < hostile.size(); ++i) valid += (i > 0 ? "," : "") + std::string("(") + std::to_string(i) + ",7)";
   valid += "]";
-  auto seconds = [](auto f) {
-    double best = 1e9;
-    for (int run = 0; run < 3; ++run) {
-      const auto start = std::chrono::steady_clock::now();
-      f();
-      best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
-  };
-  const double benign = seconds([&] { EXPECT_TRUE(basis::read<Ints>(valid).has_value()); });
-  const double bad = seconds([&] { EXPECT_FALSE(basis::read<Nested>(hostile).has_value()); });
+  const double benign = probes::bestSeconds([&] { EXPECT_TRUE(basis::read<Ints>(valid).has_value()); });
+  const double bad = probes::bestSeconds([&] { EXPECT_FALSE(basis::read<Nested>(hostile).has_value()); });
   EXPECT_LT(bad, 40 * benign + 0.005) << "hostile " << bad << " s, valid " << benign << " s";
 }
 

@@ -18,21 +18,14 @@
 #include <juxtor/internal/zippy.hpp>
 
 #include "support.hpp"
+#include "probes.hpp"
 
 namespace {
 
 using namespace juxtor_test;
 using basis::Lazy;
 
-// What a run throws first, or "nothing".
-std::string firstFailure(const std::function<void()>& run) {
-  try {
-    run();
-  } catch (const std::runtime_error& e) {
-    return e.what();
-  }
-  return "nothing";
-}
+using probes::firstFailure;
 
 template <class T>
 Lazy<T> raise(const char* what) {

@@ -15,6 +15,7 @@
 
 #include "basis/cofree.hpp"
 #include "tandemory/comonad/representable/store.hpp"
+#include "probes.hpp"
 
 namespace {
 
@@ -83,15 +84,7 @@ TEST(StoreZipping, CombinesTheFocusesLeftFirst) {
   EXPECT_EQ(basis::Comonad<PTag>::extract(taken), "[abcd]!");
 }
 
-// What a run throws first, or "nothing".
-std::string firstFailure(const std::function<void()>& run) {
-  try {
-    run();
-  } catch (const std::runtime_error& e) {
-    return e.what();
-  }
-  return "nothing";
-}
+using probes::firstFailure;
 
 // Two operands that both fail: the one on the left (the functions) is
 // demanded first, whatever order the compiler gives an argument list.
