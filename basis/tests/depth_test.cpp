@@ -25,6 +25,7 @@
 #include "basis/lifted.hpp"
 #include "basis/list.hpp"
 #include "basis/monad.hpp"
+#include "basis/semigroup.hpp"
 #include "basis/show.hpp"
 #include "basis/tree.hpp"
 #include "depth_check.hpp"
@@ -231,6 +232,17 @@ const std::vector<Case>& cases() {
          const auto doubled = basis::Functor<basis::TreeTag>::fmap([](Int v) { return v * 2; }, t);
          if (!(basis::Functor<basis::TreeTag>::fmap([](Int v) { return v / 2; }, doubled) == t)) return "fmap";
          return "";
+       }},
+      {"a chain of function extends runs and is freed",
+       []() -> std::string {
+         using E = basis::Sum<Int>;
+         using W = std::function<Int(const E&)>;
+         W w = [](const E& e) { return e.value; };
+         // Each level reads the one below one step further along.
+         for (Int i = 0; i < kDepth / 10; ++i) {
+           w = basis::Comonad<basis::FunctionFrom<E>>::extend([](const W& x) { return x(E{1}); }, w);
+         }
+         return expectEq(w(E{0}), kDepth / 10);
        }},
       {"a chain of function maps and binds runs and is freed",
        []() -> std::string {

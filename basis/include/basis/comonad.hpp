@@ -90,8 +90,9 @@ template <class E, class Fn, class A>
 auto tracedExtend(Fn f, const std::function<A(const E&)>& w) {
   using W = std::function<A(const E&)>;
   using B = std::remove_cvref_t<std::invoke_result_t<Fn&, const W&>>;
+  // A chain of extends nests one call per level: each runs with stack room.
   return std::function<B(const E&)>([f = std::move(f), w = heldShared(w)](const E& e) {
-    return f(W([w, e](const E& e2) { return (*w)(combine(e, e2)); }));
+    return withStackRoom([&] { return f(W([w, e](const E& e2) { return (*w)(combine(e, e2)); })); });
   });
 }
 }  // namespace detail
