@@ -3,17 +3,15 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <limits>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "depth_check.hpp"
@@ -174,12 +172,9 @@ struct Outcome {
 };
 
 Outcome decodeInChild(const std::function<Outcome()>& run, std::size_t room) {
-  int fds[2];
-  if (pipe(fds) != 0) return {false, "pipe failed", 0};
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
+  // The child's report is "outcome <decoded> <growth> <message>"; anything
+  // else is how it died.
+  const std::string report = depth_check::isolated(depth_check::Stack::Default, [&]() -> std::string {
     // A fresh child's peak starts at its present size.
     const std::size_t before = addressSpace("VmSize");
     const rlimit limit{before + room, before + room};
@@ -196,25 +191,13 @@ Outcome decodeInChild(const std::function<Outcome()>& run, std::size_t room) {
       }
     }
     o.growth = addressSpace("VmPeak") - before;
-    const std::string report =
-        std::to_string(o.decoded) + ' ' + std::to_string(o.growth) + ' ' + o.message;
-    if (write(fds[1], report.data(), report.size()) < 0) std::_Exit(2);
-    std::_Exit(0);
-  }
-  close(fds[1]);
-  std::string report;
-  char buf[256];
-  ssize_t n;
-  while ((n = read(fds[0], buf, sizeof buf)) > 0) report.append(buf, static_cast<std::size_t>(n));
-  close(fds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || report.empty()) {
-    return {false, "the child died (status " + std::to_string(status) + ")", 0};
-  }
+    return "outcome " + std::to_string(o.decoded) + ' ' + std::to_string(o.growth) + ' ' + o.message;
+  });
+  constexpr std::string_view tag = "outcome ";
+  if (!report.starts_with(tag)) return {false, "the child died (" + report + ")", 0};
   Outcome o;
-  const std::size_t a = report.find(' '), b = report.find(' ', a + 1);
-  o.decoded = report[0] == '1';
+  const std::size_t a = report.find(' ', tag.size()), b = report.find(' ', a + 1);
+  o.decoded = report[tag.size()] == '1';
   o.growth = std::stoull(report.substr(a + 1, b - a - 1));
   o.message = report.substr(b + 1);
   return o;
