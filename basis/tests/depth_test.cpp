@@ -36,7 +36,6 @@ using basis::Lazy;
 using depth_check::Case;
 using depth_check::expectBottom;
 using depth_check::expectEq;
-using depth_check::Stack;
 
 // A tenth under the sanitizers, whose frames and checks cost ten times more.
 constexpr std::int64_t kDepth = depth_check::kSanitized ? 100'000 : 1'000'000;
@@ -277,11 +276,7 @@ const std::vector<Case>& cases() {
 }
 
 TEST(Depth, DeepChainsWorkOnEveryStack) {
-  for (Stack stack : {Stack::Default, Stack::Small}) {
-    for (const Case& c : cases()) {
-      EXPECT_EQ(depth_check::isolated(stack, c.check), "") << c.name << " on the " << depth_check::name(stack);
-    }
-  }
+  EXPECT_EQ(depth_check::failuresOnEveryStack(cases()), "");
 }
 
 TEST(Depth, ShallowWorkStaysOnTheCallersStack) {

@@ -16,6 +16,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace depth_check {
 
@@ -104,6 +105,19 @@ struct Case {
   const char* name;
   Check check;
 };
+
+// Runs every case isolated on each stack; what failed, a line per case and
+// stack ("" when every case held).
+inline std::string failuresOnEveryStack(const std::vector<Case>& cases) {
+  std::string failures;
+  for (Stack stack : {Stack::Default, Stack::Small}) {
+    for (const Case& c : cases) {
+      const std::string report = isolated(stack, c.check);
+      if (!report.empty()) failures += std::string(c.name) + " on the " + name(stack) + ": " + report + "\n";
+    }
+  }
+  return failures;
+}
 
 // What a check reports for a value: empty when `got` is `want`.
 inline std::string expectEq(std::int64_t got, std::int64_t want) {
