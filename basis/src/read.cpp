@@ -343,8 +343,6 @@ ReadScope::ReadScope(std::string_view input) noexcept {
     ctx.active = true;
     ctx.exhausted = false;
     ctx.budget = kBaseBudget + kBudgetPerByte * static_cast<std::int64_t>(input.size());
-    ctx.initial = ctx.budget;
-    ctx.size = static_cast<std::int64_t>(input.size());
   }
 }
 

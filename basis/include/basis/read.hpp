@@ -124,8 +124,6 @@ struct ReadContext {
   bool exhausted = false;
   int depth = 0;
   std::int64_t budget = 0;
-  std::int64_t initial = 0;
-  std::int64_t size = 0;
 };
 ReadContext& readContext() noexcept;
 bool withinBudget() noexcept;
