@@ -36,7 +36,9 @@ std::optional<std::vector<ShortText>> getShortTextList(basis::binary::Get& g) {
     g.fail(kNotEnoughBytes);
     return std::nullopt;
   }
+  // A text is no smaller than its count, so the list can be sized at once.
   std::vector<ShortText> xs;
+  xs.reserve(static_cast<std::size_t>(*count));
   for (std::int64_t i = 0; i < *count; ++i) {
     std::optional<ShortText> t = getShortText(g);
     if (!t) return std::nullopt;
