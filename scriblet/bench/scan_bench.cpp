@@ -186,6 +186,20 @@ void Huge_DropNearEnd(benchmark::State& st) {
 void Huge_TakeNearEnd(benchmark::State& st) {
   onHuge(st, [](const scriblet::ShortText& t, std::int64_t k) { benchmark::DoNotOptimize(scriblet::take(k, t)); });
 }
+// The same from the end: all but 10 code points counted back, so the walk
+// from the end crosses nearly the whole text.
+void Huge_IndexEndNearStart(benchmark::State& st) {
+  onHuge(st, [](const scriblet::ShortText& t, std::int64_t k) {
+    benchmark::DoNotOptimize(scriblet::indexEndMaybe(t, k));
+  });
+}
+void Huge_DropEndNearStart(benchmark::State& st) {
+  onHuge(st, [](const scriblet::ShortText& t, std::int64_t k) { benchmark::DoNotOptimize(scriblet::dropEnd(k, t)); });
+}
+// A copy of nearly the whole text, as with take.
+void Huge_TakeEndNearStart(benchmark::State& st) {
+  onHuge(st, [](const scriblet::ShortText& t, std::int64_t k) { benchmark::DoNotOptimize(scriblet::takeEnd(k, t)); });
+}
 void Huge_StdStringCopy(benchmark::State& st) {
   onHuge(st, [](const scriblet::ShortText& t, std::int64_t) {
     std::string copy(t.bytes().substr(0, t.size() - 10));
@@ -196,6 +210,9 @@ BENCHMARK(Huge_Length)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(Huge_IndexNearEnd)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(Huge_DropNearEnd)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(Huge_TakeNearEnd)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Huge_IndexEndNearStart)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Huge_DropEndNearStart)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Huge_TakeEndNearStart)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(Huge_StdStringCopy)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Operations: ShortText beside the same job on the standard strings.

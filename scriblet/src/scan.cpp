@@ -1,8 +1,8 @@
 // The twelve exported scanning routines. Bulk scans pick the widest kernel the
 // CPU offers (AVX2 decided once, when the library is loaded); the positional routines walk
-// one code point at a time (forward offsets skip whole blocks of 64 bytes
-// where the walk's steps can be counted) and never read at or beyond their
-// byte count.
+// one code point at a time (offsets from either end skip whole blocks of 64
+// bytes where the walk's steps can be counted) and never read at or beyond
+// their byte count.
 
 #include "scriblet/scan.h"
 
@@ -14,7 +14,6 @@
 namespace {
 
 using scriblet::detail::decodeUnbounded;
-using scriblet::detail::isContinuation;
 using scriblet::detail::leadLength;
 
 const unsigned char* bytesOf(const void* p) noexcept { return static_cast<const unsigned char*>(p); }
@@ -64,23 +63,12 @@ std::uint64_t hs_scriblet_index_ofs(const void* bytes, std::uint64_t n, std::uin
 }
 
 std::uint64_t hs_scriblet_index_ofs_rev(const void* bytes, std::uint64_t n, std::uint64_t i) {
-  if (i >= n) return n;
-  const unsigned char* p = bytesOf(bytes);
-  std::uint64_t pos = n;
-  for (;;) {
-    // Step back over one code point: 1 byte for ASCII, else to the nearest
-    // non-continuation byte among the 2nd to 4th bytes back, never below 0.
-    std::uint64_t back = 1;
-    if (p[pos - 1] >= 0x80) {
-      back = 2;
-      while (back < 4 && back < pos && isContinuation(p[pos - back])) ++back;
-      if (back > pos) back = pos;
-    }
-    pos -= back;
-    if (i == 0) return pos;
-    --i;
-    if (i >= pos) return n;
-  }
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
+  return cpuHasAvx2() ? scriblet::scan::indexOffsetRevAvx2(bytesOf(bytes), n, i)
+                      : scriblet::scan::indexOffsetRevSse(bytesOf(bytes), n, i);
+#else
+  return scriblet::scan::indexOffsetRevReference(bytesOf(bytes), n, i);
+#endif
 }
 
 std::uint64_t hs_scriblet_ofs_cp(const void* bytes, std::uint64_t ofs) {

@@ -550,6 +550,37 @@ inline std::uint64_t indexOffsetReference(const unsigned char* p, std::uint64_t 
   return indexOffsetFrom(p, n, 0, i);
 }
 
+// The walk behind hs_scriblet_index_ofs_rev, from the end: each step goes
+// back over one code point, 1 byte for ASCII, else to the nearest
+// non-continuation byte among the 2nd to 4th bytes back (the 4th whatever
+// it is), never below 0. From `pos` (n, or where a step landed) with i
+// steps to go after the next: where the (i + 1)th step lands, or n when
+// fewer than i + 1 steps fit in the bytes before pos.
+inline std::uint64_t stepBack(const unsigned char* p, std::uint64_t pos) noexcept {
+  std::uint64_t back = 1;
+  if (p[pos - 1] >= 0x80) {
+    back = 2;
+    while (back < 4 && back < pos && isContinuation(p[pos - back])) ++back;
+    if (back > pos) back = pos;
+  }
+  return pos - back;
+}
+
+inline std::uint64_t indexOffsetRevFrom(const unsigned char* p, std::uint64_t n, std::uint64_t pos,
+                                        std::uint64_t i) noexcept {
+  for (;;) {
+    if (i >= pos) return n;
+    pos = stepBack(p, pos);
+    if (i == 0) return pos;
+    --i;
+  }
+}
+
+inline std::uint64_t indexOffsetRevReference(const unsigned char* p, std::uint64_t n,
+                                             std::uint64_t i) noexcept {
+  return indexOffsetRevFrom(p, n, n, i);
+}
+
 #if defined(SCRIBLET_HAVE_SSE_KERNELS)
 // The bytes of a 64-byte block by class, bit k for byte k: continuation
 // bytes (80..BF) and lead bytes of two or more (C0..FF), three or more
@@ -666,6 +697,79 @@ __attribute__((target("avx2"), flatten)) inline std::uint64_t indexOffsetAvx2(co
                                                                              std::uint64_t n,
                                                                              std::uint64_t i) noexcept {
   return indexOffsetBlocks<asciiBlockAvx2, blockMarksAvx2>(p, n, i);
+}
+
+// From the end, blocks of 64 bytes ending at n, n - 64, ... while 64 steps
+// or more remain. Where no run of continuation bytes is longer than three
+// and every byte C0..FF is followed by a continuation byte, each step back
+// lands on the nearest byte before it that is not a continuation byte: a
+// block then costs as many steps as it has such bytes, counted at once (a
+// block of ASCII needs one test). The test of the runs and lead bytes at a
+// block's top reads the first bits of the block above; the walk's position
+// (on the lowest such byte of the block above, after the continuation bytes
+// it starts with) is worked out once, where the walk leaves the blocks. A
+// block that fails the test (only in ill-formed text) is walked a step at a
+// time from the walk's position, and the blocks start again below where
+// that leaves off, with nothing above them to read (a step looks only at
+// the bytes below where it starts). The same offsets as the reference on
+// every input.
+template <bool (*ascii)(const unsigned char*) noexcept, BlockMarks (*marks)(const unsigned char*) noexcept>
+inline std::uint64_t indexOffsetRevBlocks(const unsigned char* p, std::uint64_t n, std::uint64_t i) noexcept {
+  if (i >= n) return n;
+  std::uint64_t top = n;    // the end of the next block
+  std::uint64_t above = 0;  // the continuation bytes of the block above, or 0 at a step's landing
+  // A clean block has a byte that is not a continuation byte, so the
+  // position is at most 3 bytes above `top`.
+  auto position = [&]() noexcept -> std::uint64_t {
+    return top + static_cast<unsigned>(__builtin_ctzll(~above));
+  };
+  while (i >= 64 && top >= 64) {
+    // A run of ASCII blocks: one test each. Nothing is carried into it (it
+    // starts at n, after a block of ASCII or below a walked block) or out.
+    if (ascii(p + top - 64)) {
+      do {
+        top -= 64;
+        i -= 64;
+      } while (i >= 64 && top >= 64 && ascii(p + top - 64));
+      continue;
+    }
+    // A run of other blocks, until one of ASCII.
+    for (;;) {
+      const BlockMarks m = marks(p + top - 64);
+      // Bit k: the byte k + 1 (+ 2, + 3) places up is a continuation byte.
+      const std::uint64_t next1 = m.cont >> 1 | above << 63;
+      const std::uint64_t next2 = m.cont >> 2 | above << 62;
+      const std::uint64_t next3 = m.cont >> 3 | above << 61;
+      if ((m.cont & next1 & next2 & next3) | (m.lead2 & ~next1)) {
+        const std::uint64_t bottom = top - 64;
+        std::uint64_t pos = position();
+        do {
+          if (i >= pos) return n;
+          pos = stepBack(p, pos);
+          if (i == 0) return pos;
+          --i;
+        } while (pos > bottom);
+        top = pos;
+        above = 0;
+        break;
+      }
+      i -= 64 - static_cast<std::uint64_t>(__builtin_popcountll(m.cont));
+      above = m.cont;
+      top -= 64;
+      if ((m.cont | m.lead2) == 0 || i < 64 || top < 64) break;
+    }
+  }
+  return indexOffsetRevFrom(p, n, position(), i);
+}
+
+inline std::uint64_t indexOffsetRevSse(const unsigned char* p, std::uint64_t n, std::uint64_t i) noexcept {
+  return indexOffsetRevBlocks<asciiBlockSse, blockMarksSse>(p, n, i);
+}
+
+__attribute__((target("avx2"), flatten)) inline std::uint64_t indexOffsetRevAvx2(const unsigned char* p,
+                                                                                std::uint64_t n,
+                                                                                std::uint64_t i) noexcept {
+  return indexOffsetRevBlocks<asciiBlockAvx2, blockMarksAvx2>(p, n, i);
 }
 #endif
 

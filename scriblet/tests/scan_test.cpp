@@ -450,7 +450,37 @@ std::vector<std::uint64_t> stepCounts(std::uint64_t n) {
   return is;
 }
 
-// The block-counting offset walk beside the step-by-step one, on any bytes.
+// The counts to try from the end: those above, and every count around the
+// number of code points, where the walk from the end runs out.
+std::vector<std::uint64_t> stepCountsFromEnd(const Bytes& b) {
+  std::vector<std::uint64_t> is = stepCounts(b.size());
+  const std::uint64_t count = scriblet::scan::lengthReference(b.data(), b.size());
+  for (std::uint64_t i = count > 70 ? count - 70 : 0; i <= count + 2; ++i) is.push_back(i);
+  return is;
+}
+
+// Every form of the offset walk from the end beside the step-by-step one:
+// nothing, or the first that disagrees.
+std::string reverseOffsetMismatch(const Bytes& b, std::uint64_t i) {
+  namespace s = scriblet::scan;
+  const auto* p = b.data();
+  const std::uint64_t n = b.size();
+  const std::uint64_t want = s::indexOffsetRevReference(p, n, i);
+  auto report = [&](const char* form, std::uint64_t got) {
+    return std::string(form) + " gives " + std::to_string(got) + ", the reference " + std::to_string(want) +
+           " for i = " + std::to_string(i) + " in " + ::testing::PrintToString(b);
+  };
+  if (const std::uint64_t got = hs_scriblet_index_ofs_rev(p, n, i); got != want) return report("exported", got);
+#if defined(SCRIBLET_HAVE_SSE_KERNELS)
+  if (const std::uint64_t got = s::indexOffsetRevSse(p, n, i); got != want) return report("sse", got);
+  if (__builtin_cpu_supports("avx2")) {
+    if (const std::uint64_t got = s::indexOffsetRevAvx2(p, n, i); got != want) return report("avx2", got);
+  }
+#endif
+  return {};
+}
+
+// The block-counting offset walks beside the step-by-step ones, on any bytes.
 void checkOffsetsAgree(const Bytes& b) {
   namespace s = scriblet::scan;
   const auto* p = b.data();
@@ -464,6 +494,11 @@ void checkOffsetsAgree(const Bytes& b) {
 #endif
   }
   RC_ASSERT(hs_scriblet_index_ofs(p, n, kNone) == s::indexOffsetReference(p, n, kNone));
+  for (std::uint64_t i : stepCountsFromEnd(b)) {
+    const std::string mismatch = reverseOffsetMismatch(b, i);
+    RC_ASSERT(mismatch.empty());
+  }
+  RC_ASSERT(reverseOffsetMismatch(b, kNone).empty());
 }
 
 RC_GTEST_PROP(ScanKernels, OffsetsAgreeWithTheStepwiseWalkOnDamagedUtf8, ()) {
@@ -496,9 +531,16 @@ TEST(ScanKernels, OffsetsAgreeWithTheStepwiseWalkAcrossBlocks) {
       ASSERT_EQ(scriblet::scan::indexOffsetSse(b.data(), b.size(), i), want) << i;
 #endif
     }
+    for (std::uint64_t i : stepCountsFromEnd(b)) {
+      const std::string mismatch = reverseOffsetMismatch(b, i);
+      ASSERT_TRUE(mismatch.empty()) << mismatch;
+    }
   };
   check(text);
-  for (std::size_t at = 0; at < 200; ++at) {
+  // The first blocks for the walk from the start, the last ones for the
+  // walk from the end.
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (at >= 200 && at + 200 < text.size()) continue;
     for (std::uint8_t damage : {0x41, 0x80, 0xE2, 0xFF}) {
       Bytes b = text;
       b[at] = damage;
@@ -506,6 +548,73 @@ TEST(ScanKernels, OffsetsAgreeWithTheStepwiseWalkAcrossBlocks) {
       check(b);
     }
   }
+}
+
+// Samples placed at every offset across the last three 64-byte blocks of
+// text of one width, with 200 bytes of it before them: runs of continuation
+// bytes and lead bytes cut short meet a block's edge at every position, in
+// the blocks counted from the end and in those after a block walked a step
+// at a time.
+TEST(ScanKernels, OffsetsFromTheEndAgreeWithTheStepwiseWalkAtEveryBlockEdge) {
+  const Bytes samples[] = {{0x80}, {0x80, 0x80}, {0x80, 0x80, 0x80}, {0x80, 0x80, 0x80, 0x80},
+                           {0xBF, 0xBF, 0xBF, 0xBF, 0xBF}, {0xC3}, {0xE2}, {0xF0}, {0xFF},
+                           {0xE2, 0x82}, {0xF0, 0x9F, 0x98}, {0x61, 0x80, 0x80, 0x80},
+                           {0xC3, 0xA9}, {0xF0, 0x9F, 0x98, 0x80}};
+  const Bytes fillers[] = {{0x61}, {0xC3, 0xA9}, {0xE2, 0x82, 0xAC}, {0xF0, 0x9F, 0x98, 0x80}};
+  for (const Bytes& filler : fillers) {
+    Bytes prefix;
+    while (prefix.size() < 200) prefix.insert(prefix.end(), filler.begin(), filler.end());
+    for (std::size_t tail = 0; tail < 140; ++tail) {
+      Bytes suffix(tail % filler.size(), 'z');
+      while (suffix.size() < tail) suffix.insert(suffix.end(), filler.begin(), filler.end());
+      for (const Bytes& sample : samples) {
+        Bytes b = prefix;
+        b.insert(b.end(), sample.begin(), sample.end());
+        b.insert(b.end(), suffix.begin(), suffix.end());
+        const std::uint64_t count = scriblet::scan::lengthReference(b.data(), b.size());
+        for (std::uint64_t i = 0; i <= count + 2; i += i + 3 >= count ? 1 : 11) {
+          const std::string mismatch = reverseOffsetMismatch(b, i);
+          ASSERT_TRUE(mismatch.empty()) << mismatch;
+        }
+      }
+    }
+  }
+}
+
+// Well-formed text in runs of one character (whole blocks of ASCII or of
+// one width, sequences across their edges) or of mixed characters, of every
+// length across a few 64-byte blocks.
+rc::Gen<Bytes> genTextInRuns() {
+  return rc::gen::exec([] {
+    const auto runs = *rc::gen::container<std::vector<std::pair<std::size_t, std::u32string>>>(
+        rc::gen::pair(rc::gen::inRange<std::size_t>(1, 80),
+                      rc::gen::resize(6, rc::gen::nonEmpty(scriblet::testing::genString()))));
+    std::u32string chars;
+    for (const auto& [repeats, piece] : runs) {
+      for (std::size_t k = 0; k < repeats && chars.size() < 2000; ++k) chars += piece;
+    }
+    const auto t = scriblet::fromString(chars);
+    return Bytes(t.data(), t.data() + t.size());
+  });
+}
+
+// On well-formed text the offset of code point i from the end is the start
+// of the (i + 1)th code point met going back a byte at a time, or n past the
+// first: every i from 0 to one past the count.
+RC_GTEST_PROP(ScanRoutines, OffsetsFromTheEndAreTheCodePointStartsGoingBack, ()) {
+  const Bytes b = *genTextInRuns();
+  const std::uint64_t n = b.size();
+  std::vector<std::uint64_t> starts;
+  for (std::uint64_t pos = n; pos-- > 0;) {
+    if ((b[pos] & 0xC0) != 0x80) starts.push_back(pos);
+  }
+  for (std::uint64_t i = 0; i <= starts.size() + 1; ++i) {
+    const std::uint64_t want = i < starts.size() ? starts[i] : n;
+    RC_ASSERT(hs_scriblet_index_ofs_rev(b.data(), n, i) == want);
+    const std::string mismatch = reverseOffsetMismatch(b, i);
+    RC_ASSERT(mismatch.empty());
+  }
+  RC_ASSERT(hs_scriblet_index_ofs_rev(b.data(), n, kNone) == n);
 }
 
 RC_GTEST_PROP(ScanRoutines, ForwardAndBackwardPositionsAgreeOnWellFormedText,
