@@ -55,6 +55,10 @@ struct CallableArg<Fn, std::void_t<decltype(&Fn::operator())>> : CallableArgOf<d
 // The parameter type of a one-parameter callable that is not generic.
 template <class Fn>
 using callable_arg_t = typename detail::CallableArg<std::remove_cvref_t<Fn>>::type;
+// Its (decayed) result when called with a value of that parameter type.
+template <class Fn>
+using callable_result_t = std::remove_cvref_t<
+    std::invoke_result_t<const std::remove_cvref_t<Fn>&, const callable_arg_t<Fn>&>>;
 
 // x with its argument adapted by f (from B to x's argument type). Cost as the
 // instance says; never calls f itself.

@@ -110,10 +110,10 @@ struct ShapeOf<T> {
   using element = basis::element_of<T>;
 };
 template <class T>
-  requires(!basis::HasTag<T> && requires { typename basis::callable_arg_t<T>; })
+  requires(!basis::HasTag<T> && requires { typename basis::callable_result_t<T>; })
 struct ShapeOf<T> {
   using type = basis::FunctionFrom<basis::callable_arg_t<T>>;
-  using element = std::remove_cvref_t<std::invoke_result_t<const T&, const basis::callable_arg_t<T>&>>;
+  using element = basis::callable_result_t<T>;
 };
 
 }  // namespace detail

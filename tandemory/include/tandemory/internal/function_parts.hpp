@@ -16,7 +16,7 @@ namespace tandemory::detail {
 template <class Fn>
 using param_of = basis::callable_arg_t<Fn>;
 template <class Fn>
-using result_of = std::remove_cvref_t<std::invoke_result_t<const Fn&, const param_of<Fn>&>>;
+using result_of = basis::callable_result_t<Fn>;
 
 // A profunctor value: its tag, input and output types, and itself as the
 // tag's own type. A value with a two-argument tag is taken as it is; any
