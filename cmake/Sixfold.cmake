@@ -40,6 +40,12 @@ function(sixfold_library name)
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   target_compile_features(${name} PUBLIC cxx_std_20)
   target_compile_options(${name} PRIVATE ${SIXFOLD_WARNINGS})
+  # A library's calls to its own exported functions go straight to them, not
+  # through the PLT (clang does so by default): no library here supports
+  # replacing its functions by symbol interposition.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${name} PRIVATE -fno-semantic-interposition)
+  endif()
   if(name STREQUAL "basis")
     target_link_libraries(${name} PUBLIC sixfold_arch)
   else()

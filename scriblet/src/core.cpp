@@ -8,6 +8,7 @@
 #include "scriblet/internal/errors.hpp"
 #include "scriblet/internal/utf8.hpp"
 #include "scriblet/scan.h"
+#include "short_bytes.hpp"
 
 namespace scriblet {
 
@@ -20,7 +21,25 @@ bool isValidUtf8(const ShortText& t) noexcept {
   return hs_scriblet_is_valid_utf8(t.data(), t.size()) == 0;
 }
 
+namespace {
+
+// A text of 1 to 16 bytes, or nothing when they are not well-formed UTF-8.
+// The bytes are read once, as two overlapping pieces, tested together for
+// ASCII (the full check runs only when a byte is not) and stored again from
+// the same registers: no copy call.
+std::optional<ShortText> fromSmall(const unsigned char* p, std::size_t n) {
+  const detail::ShortBytes w = detail::loadShort(p, n);
+  if (!detail::isAscii(w) && hs_scriblet_is_valid_utf8(p, n) != 0) return std::nullopt;
+  TextBuilder out(n);
+  detail::storeShort(out.data(), n, w);
+  return out.freeze();
+}
+
+}  // namespace
+
 std::optional<ShortText> fromByteString(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  if (bytes.size() - 1 < 16) return fromSmall(p, bytes.size());
   // The caller's bytes are checked before they are copied: the copy is not
   // made for ill-formed bytes, and the check does not read bytes just written
   // (short vector loads across fresh stores wait for them).

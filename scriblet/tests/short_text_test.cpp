@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "scriblet/scan.h"
+#include "scriblet/scriblet.hpp"
 #include "test_util.hpp"
 
 namespace {
@@ -56,6 +58,50 @@ TEST(ShortTextRepresentation, CopiesAcrossThreadsKeepTheCountRight) {
   EXPECT_EQ(toString(shared), U"shared by many threads");
 }
 
+// Blocks of small texts are reused: texts of every small size made, dropped
+// and made again, in one thread and across threads (made in one, dropped in
+// another), and shrunk from large to small, always hold their own bytes.
+TEST(ShortTextRepresentation, ReusedBlocksHoldTheirOwnBytes) {
+  auto make = [](std::size_t n, char c) { return fromByteStringUnsafe(std::string(n, c)); };
+  auto holds = [](const ShortText& t, std::size_t n, char c) { return t.bytes() == std::string(n, c); };
+  for (int round = 0; round < 3; ++round) {
+    std::vector<ShortText> kept;
+    for (std::size_t n = 0; n <= 100; ++n) {
+      for (int k = 0; k < 80; ++k) make(n, 'x');  // made and dropped at once
+      kept.push_back(make(n, static_cast<char>('a' + n % 26)));
+    }
+    for (std::size_t n = 0; n <= 100; ++n) {
+      ASSERT_TRUE(holds(kept[n], n, static_cast<char>('a' + n % 26))) << n;
+    }
+  }
+  // Large builders shrunk to small texts, freed, and their blocks reused.
+  for (std::size_t n = 1; n <= 70; n += 3) {
+    std::size_t seen = 0;
+    ShortText head = scriblet::filter([&](char32_t) { return seen++ < n; }, make(200, 'q'));
+    ASSERT_TRUE(holds(head, n, 'q'));
+    head = ShortText();
+    for (int k = 0; k < 3; ++k) ASSERT_TRUE(holds(make(n, 'r'), n, 'r'));
+  }
+  std::vector<ShortText> handed(4000);
+  std::thread maker([&] {
+    for (std::size_t i = 0; i < handed.size(); ++i) handed[i] = make(1 + i % 70, 'm');
+  });
+  maker.join();
+  std::thread dropper([&] {
+    for (int k = 0; k < 100; ++k) make(1 + k % 70, 'd');
+    handed.clear();
+    for (std::size_t i = 0; i < 2000; ++i) ASSERT_TRUE(holds(make(1 + i % 70, 'e'), 1 + i % 70, 'e'));
+  });
+  dropper.join();
+  // A thread-local text that outlives the thread's lists is freed too.
+  std::thread late([&] {
+    thread_local ShortText outliving;
+    outliving = make(12, 'z');
+    for (int k = 0; k < 10; ++k) make(12, 'y');
+  });
+  late.join();
+}
+
 TEST(ShortTextRepresentation, ByteCountsHaveTheMachineWordsArithmetic) {
   static_assert((B{7} + B{5}).unB == 12 && (B{7} - B{5}).unB == 2 && (B{7} * B{5}).unB == 35);
   static_assert(negate(B{4}).unB == -4 && (-B{4}).unB == -4 && fromInteger(9) == B{9});
@@ -85,6 +131,32 @@ TEST(ShortTextValidation, FromByteStringAcceptsExactlyWellFormedBytes) {
     }
   }
   EXPECT_EQ(length(*fromByteString("\xC3\xA9")), 1);
+}
+
+// Short inputs take a path of their own (read as two overlapping words):
+// every length up to past that path, with a non-ASCII, a stray or a
+// truncating byte at every position, gives exactly what the full check says,
+// and the text holds exactly the input's bytes.
+TEST(ShortTextValidation, ShortInputsOfEveryLengthAndEveryBytePosition) {
+  const std::string plain = "abcdefghijklmnopqrstuvwxyz0123456789";
+  const std::string inserts[] = {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\x80", "\xC3",
+                                 "\xFF", std::string(1, '\0')};
+  for (std::size_t n = 1; n <= 34; ++n) {
+    const std::string ascii = plain.substr(0, n);
+    ASSERT_EQ(fromByteString(ascii).value_or(ShortText()).bytes(), ascii) << n;
+    for (std::size_t at = 0; at < n; ++at) {
+      for (const std::string& ins : inserts) {
+        std::string s = ascii;
+        s.replace(at, std::min(ins.size(), n - at), ins.substr(0, n - at));
+        const bool valid = hs_scriblet_is_valid_utf8(s.data(), s.size()) == 0;
+        const auto t = fromByteString(s);
+        ASSERT_EQ(t.has_value(), valid) << ::testing::PrintToString(s);
+        if (t) {
+          ASSERT_EQ(t->bytes(), s);
+        }
+      }
+    }
+  }
 }
 
 TEST(ShortTextValidation, UncheckedTextsCanBeTestedAfterwards) {

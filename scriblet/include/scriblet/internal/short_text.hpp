@@ -135,12 +135,9 @@ class TextBuilder {
   Block* b_;
 };
 
-// A new text holding a copy of n bytes (the empty text for n = 0).
-inline ShortText copyBytes(const void* p, std::size_t n) {
-  TextBuilder out(n);
-  if (n != 0) std::memcpy(out.data(), p, n);
-  return out.freeze();
-}
+// A new text holding a copy of n bytes (the empty text for n = 0). O(n);
+// throws std::bad_alloc.
+SCRIBLET_API ShortText copyBytes(const void* p, std::size_t n);
 
 }  // namespace detail
 
