@@ -11,6 +11,8 @@
 // ends. Under AddressSanitizer every block goes straight to the allocator,
 // so that a use after free is still reported.
 
+#include <pthread.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -53,12 +55,13 @@ struct FreeBlock {
 };
 
 enum class ListsState : std::uint8_t {
-  Unarmed,  // nothing listed yet: the thread's reaper is not registered
+  Unarmed,  // nothing listed yet: nothing is set to empty the lists
   Open,
-  Closed,  // the thread is ending: blocks go straight to the allocator
+  Closed,  // the thread is ending, or its lists could not be set up: blocks go
+           // straight to the allocator
 };
 
-// Plain thread-local data (no guard on access); the reaper below empties it
+// Plain thread-local data (no guard on access); closeLists below empties it
 // when the thread ends.
 struct FreeLists {
   FreeBlock* head[kLists];
@@ -68,33 +71,51 @@ struct FreeLists {
 
 [[gnu::tls_model("initial-exec")]] constinit thread_local FreeLists lists{};
 
-struct Reaper {
-  Reaper() noexcept = default;
-  Reaper(const Reaper&) = delete;
-  Reaper& operator=(const Reaper&) = delete;
-  ~Reaper() {
-    // Texts freed later on this thread (by other thread-local objects that
-    // end after this one) bypass the lists.
-    lists.state = ListsState::Closed;
-    for (std::size_t k = 0; k < kLists; ++k) {
-      while (FreeBlock* f = lists.head[k]) {
-        lists.head[k] = f->next;
-        std::free(f);
-      }
-      lists.count[k] = 0;
+// Hands the calling thread's listed blocks back to the allocator for good:
+// blocks it frees later go straight there.
+void closeLists() noexcept {
+  lists.state = ListsState::Closed;
+  for (std::size_t k = 0; k < kLists; ++k) {
+    while (FreeBlock* f = lists.head[k]) {
+      lists.head[k] = f->next;
+      std::free(f);
     }
+    lists.count[k] = 0;
   }
-};
+}
 
-// The first block a thread lists registers the thread's reaper; every other
+// A thread's lists are closed by the destructor of a thread-specific value,
+// not of a thread-local object: texts may still be freed after the
+// thread-local objects are gone, by the destructors of other thread-specific
+// values, and a thread whose first listed block comes that late sets its
+// value then, whose destructor runs in the next round. The thread that runs
+// the process's exit closes its lists in an exit handler (the destructors of
+// thread-specific values do not run there), which also deletes the key, so
+// that no destructor of an unloaded library is called.
+pthread_key_t listsKey;
+
+void closeListsAtExit() noexcept {
+  closeLists();
+  pthread_key_delete(listsKey);
+}
+
+bool makeListsKey() noexcept {
+  if (pthread_key_create(&listsKey, [](void*) noexcept { closeLists(); }) != 0) return false;
+  std::atexit(closeListsAtExit);
+  return true;
+}
+
+// The first block a thread lists arms the closing of its lists; every other
 // block that misses the lists goes to the allocator.
 [[gnu::noinline]] void freeSlow(Block* b) noexcept {
   if (lists.state == ListsState::Unarmed) {
-    static thread_local Reaper reaper;
-    static_cast<void>(reaper);
-    lists.state = ListsState::Open;
-    freeBlock(b);
-    return;
+    static const bool keyed = makeListsKey();
+    if (keyed && pthread_setspecific(listsKey, &lists) == 0) {
+      lists.state = ListsState::Open;
+      freeBlock(b);
+      return;
+    }
+    lists.state = ListsState::Closed;
   }
   std::free(b);
 }

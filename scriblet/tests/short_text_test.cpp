@@ -2,8 +2,11 @@
 // sizes, code-point encoding and comparison.
 
 #include <gtest/gtest.h>
+#include <malloc.h>
+#include <pthread.h>
 #include <rapidcheck/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -100,6 +103,36 @@ TEST(ShortTextRepresentation, ReusedBlocksHoldTheirOwnBytes) {
     for (int k = 0; k < 10; ++k) make(12, 'y');
   });
   late.join();
+}
+
+// A thread's last texts may be freed after its thread-local objects are gone:
+// by a destructor of thread-specific data, which runs after them. Such a text
+// goes back to the allocator, whether it is the first text the thread frees
+// or the thread had freed others before; many threads ending so leave the
+// heap as it was.
+TEST(ShortTextRepresentation, TextsFreedAsAThreadEndsGoBackToTheAllocator) {
+  pthread_key_t key;
+  ASSERT_EQ(pthread_key_create(&key, [](void* t) { delete static_cast<ShortText*>(t); }), 0);
+  const struct {
+    const char* name;
+    int freedBefore;  // small texts the thread makes and frees before it ends
+  } cases[] = {{"first free at the end", 0}, {"after other frees", 5}};
+  constexpr int kThreads = 300;
+  for (const auto& c : cases) {
+    auto run = [&] {
+      std::thread t([&] {
+        for (int k = 0; k < c.freedBefore; ++k) fromByteStringUnsafe(std::string(20, 'f'));
+        pthread_setspecific(key, new ShortText(fromByteStringUnsafe(std::string(20, 'k'))));
+      });
+      t.join();
+    };
+    run();  // the allocator's own first-use costs, outside the count
+    const std::size_t before = mallinfo2().uordblks;
+    for (int r = 0; r < kThreads; ++r) run();
+    const std::size_t after = mallinfo2().uordblks;
+    EXPECT_LT(after - std::min(after, before), std::size_t{kThreads} * 8) << c.name;
+  }
+  pthread_key_delete(key);
 }
 
 TEST(ShortTextRepresentation, ByteCountsHaveTheMachineWordsArithmetic) {
