@@ -115,6 +115,10 @@ TEST(Feed, SixtyFourBitSourcesTakeEitherSpellingOfTheType) {
   EXPECT_EQ(feed(Collect<8>{}, 0x0102030405060708UL), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
   EXPECT_EQ(feed(Collect<4>{}, 0x1122334455LL), (Bytes{0x22, 0x33, 0x44, 0x55}));
   EXPECT_EQ(feed(Collect<4>{}, -1L), (Bytes{0xff, 0xff, 0xff, 0xff}));
+  // An unsuffixed literal is an int: it feeds as the machine integer of its value.
+  EXPECT_EQ(feed(Collect<4>{}, -1), (Bytes{0xff, 0xff, 0xff, 0xff}));
+  EXPECT_EQ(feed(Collect<4>{}, 0x11223344), (Bytes{0x11, 0x22, 0x33, 0x44}));
+  EXPECT_EQ(feed(Collect<4>{}, -2), feed(Collect<4>{}, std::int64_t{-2}));
 }
 
 TEST(Feed, PartialFeedsChainInOrder) {

@@ -87,6 +87,15 @@ struct ByteSource<T> : ByteSource<std::uint64_t> {};
 template <class T>
   requires(std::signed_integral<T> && sizeof(T) == 8 && !std::same_as<T, std::int64_t>)
 struct ByteSource<T> : ByteSource<std::int64_t> {};
+// A plain `int` (the type of an unsuffixed literal such as -1) is a machine
+// integer of that value: it feeds the same 4 bytes as std::int64_t does.
+template <>
+struct ByteSource<int> {
+  static constexpr std::size_t size = 4;
+  static constexpr std::array<std::uint8_t, 4> bytes(int x) noexcept {
+    return ByteSource<std::int64_t>::bytes(x);
+  }
+};
 
 namespace detail {
 
