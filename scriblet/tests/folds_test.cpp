@@ -104,7 +104,14 @@ TEST(Folds, OneCharacterNeedsNoStepAndTheEmptyTextRaises) {
   };
   const Case cases[] = {{[&] { foldl1(never, ShortText()); }, "foldl1: empty ShortText", 559},
                         {[&] { foldl1_(never, ShortText()); }, "foldl1: empty ShortText", 587},
-                        {[&] { foldr1(never, ShortText()); }, "foldr1: empty ShortText", 634}};
+                        {[&] { foldr1(never, ShortText()); }, "foldr1: empty ShortText", 634},
+                        // A predicate that answers 'a' both ways: the walk from
+                        // the end passes the character the forward walk stopped at.
+                        {[&] {
+                           int calls = 0;
+                           dropAround([&](char32_t) { return calls++ > 0; }, text(U"ab"));
+                         },
+                         "dropAround: the impossible happened", 1225}};
   for (const Case& c : cases) {
     try {
       c.run();
@@ -163,9 +170,17 @@ TEST(Trims, DropAroundSharesOrCopiesOnce) {
   EXPECT_EQ(dropAround(isSpace, text(U"  ab")).bytes(), "ab");
   EXPECT_EQ(dropAround(isSpace, text(U"ab  ")).bytes(), "ab");
   EXPECT_EQ(toString(dropAround([](char32_t c) { return c == U'😀'; }, text(U"😀é😀"))), U"é");
-  std::u32string seen;
-  dropAround([&](char32_t c) { return seen += c, c == U' '; }, text(U" ab "));
-  EXPECT_EQ(seen, U" a b");  // each character tested once: forward to 'a', back to 'b'
+  // Forward to the first character that fails, then back from the end to the
+  // last one that fails: one character can be tested by both walks.
+  const struct {
+    std::u32string input, tested, result;
+  } walks[] = {{U" ab ", U" a b", U"ab"}, {U" a ", U" a a", U"a"}, {U"a", U"aa", U"a"}};
+  for (const auto& w : walks) {
+    std::u32string seen;
+    EXPECT_EQ(toString(dropAround([&](char32_t c) { return seen += c, c == U' '; }, text(w.input))),
+              w.result);
+    EXPECT_EQ(seen, w.tested);
+  }
 }
 
 TEST(Filter, KeepsSatisfyingCharactersInOneShrunkArray) {
@@ -179,7 +194,12 @@ TEST(Filter, KeepsSatisfyingCharactersInOneShrunkArray) {
   EXPECT_EQ(middle.size(), t.size() - 3);
   std::u32string seen;
   filter([&](char32_t c) { return seen += c, c != U'é'; }, t);
-  EXPECT_EQ(seen, U"aé€😀b");  // once per character, in order
+  // The first dropped character and the first kept one after it are each
+  // tested again by the walk that follows the one that found them.
+  EXPECT_EQ(seen, U"aéé€€😀b");
+  seen.clear();
+  EXPECT_EQ(toString(filter([&](char32_t c) { return seen += c, c == U'a'; }, t)), U"a");
+  EXPECT_EQ(seen, U"aéé€😀b");
 }
 
 std::u32string clean(const std::u32string& raw) {

@@ -59,7 +59,13 @@ void exercise(const ShortText& t) {
   for (const ShortText& piece : split(comma, t)) (void)piece.size();
   (void)span(comma, t);
   (void)spanEnd(comma, t);
-  (void)dropAround(comma, t);
+  // The walks from either end can read the bytes as different characters
+  // and cross, which dropAround reports rather than cutting a negative range.
+  try {
+    (void)dropAround(comma, t);
+  } catch (const basis::ErrorCall& e) {
+    EXPECT_STREQ(e.what(), "dropAround: the impossible happened");
+  }
   // A character decoded longer than its bytes cannot be written into the
   // filtered array: filter reports that as `undefined`, not by writing past.
   for (auto keep : {+[](char32_t c) { return c == U',' || c >= 0x80; },

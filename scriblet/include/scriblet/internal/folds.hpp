@@ -3,7 +3,8 @@
 // of a text. They walk the UTF-8 bytes directly, one code point at a time,
 // and build no list of characters. Every caller-given function runs once per
 // character it is applied to, in text order (right folds in the order their
-// results are demanded); whatever it throws passes through unchanged.
+// results are demanded), except where `dropAround` and `filter` say that a
+// walk tests a character again; whatever it throws passes through unchanged.
 //
 // A step function may take its accumulator as basis::Lazy<A> (by value or
 // const reference): `foldl` then leaves accumulators the step never reads
@@ -348,62 +349,56 @@ std::optional<std::int64_t> findIndex(Pred p, const ShortText& t) {
 }
 
 // t without its longest prefix and longest suffix of characters satisfying
-// p: t itself when nothing is dropped, else one fresh copy. O(n).
+// p: t itself when nothing is dropped, else one fresh copy. O(n). The walk
+// from the end runs back to the first character that fails p, so the
+// character where both walks stop is tested twice. Throws basis::ErrorCall
+// "dropAround: the impossible happened" when p answers one character both
+// ways and the walks cross.
 template <class Pred>
 ShortText dropAround(Pred p, const ShortText& t) {
   const std::size_t n = t.size();
   const std::size_t s = detail::spanOffset(p, t);
   if (s >= n) return ShortText();
-  // The character at s fails p: the walk from the end stops at its end at the
-  // latest, and tests no character twice.
-  const std::size_t firstEnd = detail::stepForward(t.data(), n, s).next;
-  const std::size_t e = detail::spanEndOffset(p, t, firstEnd < n ? firstEnd : n);
+  const std::size_t e = detail::spanEndOffset(p, t);
   if (e <= s) detail::raise(detail::ErrorSite::DropAround);
   return detail::sliceRange(t, s, e);
 }
 
 // The characters satisfying p, in order: t itself when all do, else one
-// array sized for the bytes after the first dropped character and shrunk to
-// the kept bytes. O(n).
+// array sized for the kept prefix and the bytes from the first kept
+// character after it, shrunk to the kept bytes. O(n). The first dropped
+// character and the first kept one after it are tested twice: once by the
+// walk that finds them and once by the walk that follows.
 template <class Pred>
 ShortText filter(Pred p, const ShortText& t) {
   const unsigned char* b = t.data();
   const std::size_t n = t.size();
   const std::size_t k = detail::spanOffset(p, t);
   if (k >= n) return t;
-  // Skip the dropped run after k up to the first kept character j.
-  std::size_t j = detail::stepForward(b, n, k).next;
-  detail::Step kept{0, 0};
-  bool found = false;
+  // From k (tested again), skip the dropped run up to the first kept
+  // character j.
+  std::size_t j = k;
   while (j < n) {
-    kept = detail::stepForward(b, n, j);
-    if (std::invoke(p, cp2ch(kept.cp))) {
-      found = true;
-      break;
-    }
-    j = kept.next;
+    const detail::Step s = detail::stepForward(b, n, j);
+    if (std::invoke(p, cp2ch(s.cp))) break;
+    j = s.next;
   }
-  if (!found) return detail::sliceRange(t, 0, k);
+  if (j >= n) return detail::sliceRange(t, 0, k);
   detail::TextBuilder out(k + (n - j));
   unsigned char* const first = out.data();
   unsigned char* const limit = first + k + (n - j);
   std::memcpy(first, b, k);
   unsigned char* w = first + k;
-  for (;;) {
-    const std::size_t len = detail::encodedLength(kept.cp);
-    if (len > static_cast<std::size_t>(limit - w)) detail::raiseFilterUndefined();
-    w = detail::encode(kept.cp, w);
-    // The next kept character, if any.
-    found = false;
-    for (j = kept.next; j < n;) {
-      kept = detail::stepForward(b, n, j);
-      if (std::invoke(p, cp2ch(kept.cp))) {
-        found = true;
-        break;
+  // From j (tested again), write every kept character.
+  for (std::size_t o = j; o < n;) {
+    const detail::Step s = detail::stepForward(b, n, o);
+    if (std::invoke(p, cp2ch(s.cp))) {
+      if (detail::encodedLength(s.cp) > static_cast<std::size_t>(limit - w)) {
+        detail::raiseFilterUndefined();
       }
-      j = kept.next;
+      w = detail::encode(s.cp, w);
     }
-    if (!found) break;
+    o = s.next;
   }
   out.shrink(static_cast<std::size_t>(w - first));
   return out.freeze();
