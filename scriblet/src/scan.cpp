@@ -111,10 +111,8 @@ std::uint64_t hs_scriblet_ascii_length(const void* bytes, std::uint64_t n) {
 #endif
 }
 
-// A buffer of at most one byte is not read: a well-formed text of one byte
-// is always ASCII.
 std::int32_t hs_scriblet_is_ascii(const void* bytes, std::uint64_t n) {
-  if (n <= 1) return 1;
+  if (n == 0) return 1;
 #if defined(SCRIBLET_X86)
   return scriblet::scan::isAsciiSse(bytesOf(bytes), n) ? 1 : 0;
 #else

@@ -58,8 +58,7 @@ SCRIBLET_API int32_t hs_scriblet_is_valid_utf8(const void* bytes, uint64_t n);
 /* Number of leading bytes below 0x80. O(n). */
 SCRIBLET_API uint64_t hs_scriblet_ascii_length(const void* bytes, uint64_t n);
 
-/* 1 when no byte is 0x80 or above, else 0. A buffer of at most one byte
- * is not read and gives 1 (a well-formed text of one byte is ASCII). O(n). */
+/* 1 when no byte is 0x80 or above, else 0. O(n). */
 SCRIBLET_API int32_t hs_scriblet_is_ascii(const void* bytes, uint64_t n);
 
 /* For a NUL-terminated modified-UTF-8 literal (U+0000 written C0 80, lone

@@ -28,7 +28,6 @@
 
 #include "scriblet/export.h"
 #include "scriblet/internal/building.hpp"
-#include "scriblet/internal/conversions.hpp"
 #include "scriblet/internal/core.hpp"
 #include "scriblet/internal/errors.hpp"
 
@@ -121,17 +120,14 @@ struct basis::Show<scriblet::ShortText> : basis::ShowDefaults<scriblet::ShortTex
   }
 };
 
-// Reads what a string reads (a string literal, in any parentheses), and
-// converts the characters with the UTF-8 text encoding as they are: a
-// surrogate escape is not replaced, and the encoder throws basis::ErrorCall
-// for it (unlike fromList, which stores U+FFFD).
+// Reads what a string reads (a string literal, in any parentheses); a
+// surrogate escape is stored as U+FFFD, so the result is always UTF-8.
 template <>
 struct basis::Read<scriblet::ShortText> : basis::ReadDefaults<scriblet::ShortText> {
   static basis::Parses<scriblet::ShortText> readsPrec(int d, std::string_view in) {
     basis::Parses<scriblet::ShortText> out;
     for (auto& [chars, rest] : basis::Read<std::u32string>::readsPrec(d, in)) {
-      out.emplace_back(scriblet::fromByteStringUnsafe(scriblet::encodeStringShort(basis::utf8(), chars)),
-                       rest);
+      out.emplace_back(scriblet::fromString(chars), rest);
     }
     return out;
   }
