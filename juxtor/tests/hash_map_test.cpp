@@ -81,6 +81,11 @@ TEST(HashMapAlign, AgainstTheEmptyMap) {
   EXPECT_TRUE(hashgrove::lazy::null(juxtor::align(Map(), Map())));
   EXPECT_EQ(contents(juxtor::align(a, a)), (std::map<std::int64_t, TI>{{1, TI::these(10, 10)}, {2, TI::these(20, 20)}}));
   EXPECT_TRUE(hashgrove::lazy::null(juxtor::nil<Tag, int>()));
+  // The empty results are the shared empty node itself.
+  const auto* empty = Map().node();
+  EXPECT_EQ((juxtor::nil<Tag, int>()).node(), empty);
+  EXPECT_EQ(juxtor::align(Map(), CMap()).node(), empty);
+  EXPECT_EQ(juxtor::zip(a, mapOf<char>({{key(3), 'c'}})).node(), empty);
 }
 
 TEST(HashMapAlign, CollidingKeysShareOneBucketLeftFirst) {
@@ -98,6 +103,33 @@ TEST(HashMapAlign, CollidingKeysShareOneBucketLeftFirst) {
   auto both = juxtor::align(c, d);
   expectValid(both);
   EXPECT_EQ(contents(both), (std::map<std::int64_t, T>{{1, T::this_(1)}, {3, T::these(3, 'c')}, {4, T::that('d')}}));
+  // The bucket keeps the union's order: a bucket's own order first, a lone
+  // leaf's key updated in place or put at the end.
+  struct Case {
+    std::vector<std::int64_t> left, right;
+    std::vector<std::pair<std::int64_t, char>> bucket;  // key, side: L, R or B
+  };
+  const Case cases[] = {
+      {{1}, {2, 3}, {{2, 'R'}, {3, 'R'}, {1, 'L'}}},
+      {{3}, {2, 3}, {{2, 'R'}, {3, 'B'}}},
+      {{1, 2}, {3}, {{1, 'L'}, {2, 'L'}, {3, 'R'}}},
+      {{1, 2}, {1}, {{1, 'B'}, {2, 'L'}}},
+      {{1, 3}, {3, 4}, {{1, 'L'}, {3, 'B'}, {4, 'R'}}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::pair<Key, int>> l;
+    std::vector<std::pair<Key, char>> r;
+    for (std::int64_t id : c.left) l.emplace_back(colliding(id), static_cast<int>(id));
+    for (std::int64_t id : c.right) r.emplace_back(colliding(id), 'r');
+    auto aligned = juxtor::align(mapOf<int>(l), mapOf<char>(r));
+    expectValid(aligned);
+    std::vector<std::pair<std::int64_t, char>> order;
+    for (const auto& [k, v] : aligned) {
+      const T& t = v.force();
+      order.emplace_back(k.id, t.isThis() ? 'L' : t.isThat() ? 'R' : 'B');
+    }
+    EXPECT_EQ(order, c.bucket);
+  }
 }
 
 TEST(HashMapAlign, EvaluatesNoValue) {
@@ -179,6 +211,9 @@ TEST(HashMapAlign, MergeOfAnythingButThisAndThatIsAnInternalError) {
     juxtor::oops("what");
   } catch (const basis::ErrorCall& e) {
     EXPECT_STREQ(e.what(), "Data.Align: internal error: what");
+    ASSERT_EQ(e.callStack().entries.size(), 1u);
+    EXPECT_EQ(e.callStack().entries[0], (basis::CallSite{"error", "juxtor", "Data.Juxtor.Internal",
+                                                         "src/Data/Juxtor/Internal", 67, 8, 67, 13}));
   }
 }
 
