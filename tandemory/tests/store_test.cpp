@@ -164,6 +164,12 @@ TEST(StoreInterface, MovesTheFocusAndReadsAnyPosition) {
   EXPECT_THROW(Store::pos(failing), std::runtime_error);
   auto both = Store::experiment([](const S& s) { return std::vector<S>{s + "1", s + "2"}; }, st);
   EXPECT_EQ(both, (std::vector<S>{"[here1]", "[here2]"}));
+  // A k that takes the focus deferred reads it only when it needs it.
+  auto unfocused = store<G>([](const S& k) { return "<" + k + ">"; }, basis::Lazy<S>::raise(std::runtime_error("focus")));
+  auto fixed = Store::experiment([](const basis::Lazy<S>&) { return std::vector<S>{"p", "q"}; }, unfocused);
+  EXPECT_EQ(fixed, (std::vector<S>{"<p>", "<q>"}));
+  auto used = [&] { Store::experiment([](const basis::Lazy<S>& s) { return std::vector<S>{s.force()}; }, unfocused); };
+  EXPECT_THROW(used(), std::runtime_error);
 }
 
 TEST(StoreTransformer, LowerAndCohoist) {

@@ -31,6 +31,7 @@
 #include "basis/applicative.hpp"
 #include "basis/comonad.hpp"
 #include "basis/comonad_classes.hpp"
+#include "basis/contravariant.hpp"
 #include "basis/extend.hpp"
 #include "basis/functor.hpp"
 #include "basis/lazy.hpp"
@@ -330,10 +331,18 @@ struct ComonadStore<tandemory::StoreTOf<G, W>> {
   static tandemory::StoreT<G, W, A> seeks(Fn f, const tandemory::StoreT<G, W, A>& st) {
     return {st.tables, Lazy<Pos>::defer([f = std::move(f), s = st.focus] { return Pos(f(s.force())); })};
   }
-  // H's mapping of (s1 -> peek s1 st) over k(focus).
+  // H's mapping of (s1 -> peek s1 st) over k(focus). A k whose parameter is
+  // a Lazy<Pos> receives the focus deferred, so the focus is read only when k
+  // needs it; any other k receives it read.
   template <class K, class A>
   static auto experiment(K k, const tandemory::StoreT<G, W, A>& st) {
-    auto positions = k(st.focus.force());
+    auto positions = [&] {
+      if constexpr (requires { typename callable_arg_t<K>; } && std::is_same_v<callable_arg_t<K>, Lazy<Pos>>) {
+        return k(st.focus);
+      } else {
+        return k(st.focus.force());
+      }
+    }();
     using H = tag_of<decltype(positions)>;
     return Functor<H>::fmap([st](const Pos& s1) { return peek(s1, st); }, positions);
   }
