@@ -1,6 +1,6 @@
 // Far deeper than any stack: chains of binds of every monad here, nested to
 // the left and to the right, and the node at the end of a long path of a
-// tabulated Cofree; run, read and freed on the default stack and on a 256 KiB
+// tabulated Cofree, and the counit of a many-layered Free; run, read and freed on the default stack and on a 256 KiB
 // thread stack.
 
 #include <gtest/gtest.h>
@@ -18,6 +18,7 @@
 #include "basis/error.hpp"
 #include "basis/seq.hpp"
 #include "depth_check.hpp"
+#include "tandemory/functor/adjunction.hpp"
 #include "tandemory/functor/rep.hpp"
 #include "tandemory/monad/representable/reader.hpp"
 #include "tandemory/monad/representable/state.hpp"
@@ -130,6 +131,27 @@ Path everyThird(Int n) {
   return Path::fromRange(steps);
 }
 
+// The counit of Free over pairs against Cofree over functions rebuilds the
+// remaining layers once per layer it removes, so its work grows with the
+// square of the layers: a few thousand layers, still far more frames than a
+// small stack holds.
+constexpr Int kFreeLayers = depth_check::kSanitized ? 1'000 : 3'000;
+
+// The Free of `layers` layers over the Cofree whose label is its depth: the
+// counit walks one level down per layer.
+Int counitOfLayers(Int layers) {
+  using P = basis::PairOf<Int>;
+  using Tree = basis::Cofree<Fn, Int>;
+  auto tree = std::make_shared<std::function<Tree(Int)>>();
+  *tree = [weak = std::weak_ptr(tree)](Int depth) {
+    return Tree(depth, std::function<Tree(const Int&)>([weak, depth](const Int&) { return (*weak.lock())(depth + 1); }));
+  };
+  using X = basis::Free<P, Tree>;
+  X x = X::pure((*tree)(0));
+  for (Int i = 0; i < layers; ++i) x = X::wrap({i, x});
+  return counit(x);
+}
+
 const std::vector<Case>& cases() {
   static const std::vector<Case> table = {
       leftCase<StateTag>("state over a function table: left-nested binds"),
@@ -182,6 +204,8 @@ const std::vector<Case>& cases() {
          self->reset();
          return report;
        }},
+      {"the counit of a Free of many layers over a Cofree",
+       [] { return expectEq(counitOfLayers(kFreeLayers), kFreeLayers); }},
   };
   return table;
 }

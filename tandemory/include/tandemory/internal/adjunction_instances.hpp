@@ -33,6 +33,7 @@
 #include "basis/generic1.hpp"
 #include "basis/lazy.hpp"
 #include "basis/product.hpp"
+#include "basis/stack.hpp"
 #include "basis/transformers.hpp"
 #include "basis/types.hpp"
 #include "tandemory/internal/adjunction_core.hpp"
@@ -316,7 +317,7 @@ struct Adjunction<basis::Rec1Of<F>> : detail::WrapperAdjunction<basis::Rec1Of, b
 // (extractL), and replace each leaf Pure c of x' by the child of c at the
 // position k's shape stands for; at a Pure c, the label of c. Each round
 // removes one layer (a loop); the rebuilding of x' recurses once per layer of
-// x'.
+// x', each step with stack room.
 template <class F>
 struct Adjunction<basis::FreeOf<F>> : AdjunctionDefaults<basis::FreeOf<F>> {
   using Right = basis::CofreeOf<RightAdjoint<F>>;
@@ -354,7 +355,8 @@ struct Adjunction<basis::FreeOf<F>> : AdjunctionDefaults<basis::FreeOf<F>> {
       C c = y.pureValue();
       return Fr::pure(Adjunction<F>::rightAdjunct([c](const auto&) { return c.unwrap(); }, k));
     }
-    return Fr::wrap(basis::Functor<F>::fmap([k](const Fr& m) { return rebuild<C>(m, k); }, y.layer()));
+    return Fr::wrap(basis::Functor<F>::fmap(
+        [k](const Fr& m) { return basis::withStackRoom([&] { return rebuild<C>(m, k); }); }, y.layer()));
   }
 };
 
