@@ -82,6 +82,29 @@ TEST(DeepEvaluation, PairsForceTheKeyFirst) {
   liftRnf([](const Lazy<std::int64_t>&) {}, failing);  // the value untouched
 }
 
+TEST(DeepEvaluation, PairsHaveTheLiftedInterfaces) {
+  using Pair = L<std::int64_t, std::int64_t>;
+  static_assert(basis::NFData1Tag<LeafOf<std::int64_t>>);
+  std::vector<std::int64_t> log;
+  const Pair p{5, recorded(log, 6)};
+  basis::NFData1<LeafOf<std::int64_t>>::liftRnf([](const auto&) {}, p);
+  EXPECT_TRUE(log.empty());
+  basis::rnf1(p);
+  EXPECT_EQ(log, (std::vector<std::int64_t>{6}));
+
+  std::vector<std::string> order;
+  basis::NFData2<LeafTag>::liftRnf2([&](std::int64_t) { order.push_back("key"); },
+                                    [&](const Lazy<std::int64_t>&) { order.push_back("value"); }, p);
+  EXPECT_EQ(order, (std::vector<std::string>{"key", "value"}));
+  // The key's failure is the one seen when both would fail.
+  const Pair failing{5, testing::failing<std::int64_t>()};
+  EXPECT_THROW(basis::NFData2<LeafTag>::liftRnf2([](std::int64_t) { throw std::logic_error("key"); },
+                                                 [](const Lazy<std::int64_t>& v) { v.force(); }, failing),
+               std::logic_error);
+  EXPECT_THROW(basis::rnf2(failing), std::runtime_error);
+  EXPECT_THROW(basis::rnf1(failing), std::runtime_error);
+}
+
 TEST(ListConversion, FromListNIgnoresTheCountAndToListRoundTrips) {
   const std::vector<std::pair<std::int64_t, std::int64_t>> ps{{1, 1}, {2, 2}, {1, 3}};
   const Ints viaN = fromListN(std::int64_t{-7}, ps);

@@ -108,6 +108,51 @@ struct basis::NFData1<hashgrove::HashMapOf<K>> {
   }
 };
 
+// The pair type as a type constructor: `LeafOf<K>` over the value, `LeafTag`
+// over key and value, for the lifted deep evaluation of a single pair.
+namespace hashgrove {
+template <class K>
+struct LeafOf {
+  template <class V>
+  using apply = internal::L<K, V>;
+};
+struct LeafTag {
+  template <class K, class V>
+  using apply = internal::L<K, V>;
+};
+}  // namespace hashgrove
+
+template <class K, class V>
+struct basis::TagOf<hashgrove::internal::L<K, V>> {
+  using type = hashgrove::LeafOf<K>;
+  using element = V;
+};
+template <class K, class V>
+struct basis::BiTagOf<hashgrove::internal::L<K, V>> {
+  using type = hashgrove::LeafTag;
+  using first = K;
+  using second = V;
+};
+
+// `liftRnf` of a pair: K's own `rnf` on the key, then r on the value as
+// stored.
+template <class K>
+struct basis::NFData1<hashgrove::LeafOf<K>> {
+  template <class R, class V>
+  static void liftRnf(const R& r, const hashgrove::internal::L<K, V>& p) {
+    hashgrove::internal::liftRnf(r, p);
+  }
+};
+
+// `liftRnf2` of a pair: rk on the key, then rv on the value as stored.
+template <>
+struct basis::NFData2<hashgrove::LeafTag> {
+  template <class RK, class RV, class K, class V>
+  static void liftRnf2(const RK& rk, const RV& rv, const hashgrove::internal::L<K, V>& p) {
+    hashgrove::internal::liftRnf2(rk, rv, p);
+  }
+};
+
 template <>
 struct basis::NFData2<hashgrove::HashMapTag> {
   template <class RK, class RV, class K, class V>
