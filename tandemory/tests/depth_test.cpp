@@ -1,6 +1,7 @@
 // Far deeper than any stack: chains of binds of every monad here, nested to
 // the left and to the right, and the node at the end of a long path of a
-// tabulated Cofree, and the counit of a many-layered Free; run, read and freed on the default stack and on a 256 KiB
+// tabulated Cofree, the counit of a many-layered Free, and long chains of
+// adapted consumers (Op, Predicate); run, read and freed on the default stack and on a 256 KiB
 // thread stack.
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 #include "basis/seq.hpp"
 #include "depth_check.hpp"
 #include "tandemory/functor/adjunction.hpp"
+#include "tandemory/functor/contravariant/rep.hpp"
 #include "tandemory/functor/rep.hpp"
 #include "tandemory/monad/representable/reader.hpp"
 #include "tandemory/monad/representable/state.hpp"
@@ -152,6 +154,25 @@ Int counitOfLayers(Int layers) {
   return counit(x);
 }
 
+// A consumer of the contravariant functor C adapted kDepth times, each step
+// adding one to its argument, by contramapRep or (answering Left) by
+// contramapWithRep; read at 0, the innermost consumer sees kDepth.
+template <class C, bool WithRep>
+Case adaptedChainCase(const char* name) {
+  return {name, [] {
+            auto p = contravariant::tabulate<C, Int>([](const Int& a) { return a == kDepth; });
+            for (Int i = 0; i < kDepth; ++i) {
+              if constexpr (WithRep) {
+                p = contravariant::contramapWithRep<Int>(
+                    [](const Int& a) { return basis::Either<Int, contravariant::Rep<C>>(basis::Left<Int>{a + 1}); }, p);
+              } else {
+                p = contravariant::contramapRep<Int>([](const Int& a) { return a + 1; }, p);
+              }
+            }
+            return expectEq(bool(contravariant::index(p, Int(0))), true);
+          }};
+}
+
 const std::vector<Case>& cases() {
   static const std::vector<Case> table = {
       leftCase<StateTag>("state over a function table: left-nested binds"),
@@ -206,6 +227,10 @@ const std::vector<Case>& cases() {
        }},
       {"the counit of a Free of many layers over a Cofree",
        [] { return expectEq(counitOfLayers(kFreeLayers), kFreeLayers); }},
+      adaptedChainCase<basis::PredicateTag, false>("a predicate adapted by contramapRep, a long chain"),
+      adaptedChainCase<basis::PredicateTag, true>("a predicate adapted by contramapWithRep, a long chain"),
+      adaptedChainCase<basis::OpOf<bool>, false>("an Op adapted by contramapRep, a long chain"),
+      adaptedChainCase<basis::OpOf<bool>, true>("an Op adapted by contramapWithRep, a long chain"),
   };
   return table;
 }

@@ -29,6 +29,7 @@
 #include "basis/lazy.hpp"
 #include "basis/product.hpp"
 #include "basis/profunctor.hpp"
+#include "basis/stack.hpp"
 #include "basis/tagged.hpp"
 #include "basis/types.hpp"
 #include "tandemory/internal/function_parts.hpp"
@@ -173,15 +174,19 @@ struct Representable<basis::OpOf<R>> {
   static basis::Op<R, A> tabulate(H h) {
     return {std::move(h)};
   }
+  // A function read inside another one's (a chain of contramapRep or
+  // contramapWithRep) nests a call: it is made with stack room, and the
+  // function adapted by contramapWithRep is held in a shared cell freed with
+  // stack room, so chains run and are freed at any depth.
   template <class A>
   static R index(const basis::Op<R, A>& p, const A& a) {
-    return p.getOp(a);
+    return basis::withStackRoom([&]() -> R { return p.getOp(a); });
   }
   template <class B, class G, class A>
   static basis::Op<R, B> contramapWithRep(G g, const basis::Op<R, A>& p) {
-    return {[g = std::move(g), f = p.getOp](const B& b) -> R {
+    return {[g = std::move(g), f = tandemory::detail::share(p.getOp)](const B& b) -> R {
       auto e = g(b);
-      if (const auto* a = e.leftPtr()) return f(A(*a));
+      if (const auto* a = e.leftPtr()) return basis::withStackRoom([&]() -> R { return (*f)(A(*a)); });
       return R(e.fromRight());
     }};
   }
@@ -195,13 +200,13 @@ struct Representable<basis::PredicateTag> {
   }
   template <class A>
   static bool index(const basis::Predicate<A>& p, const A& a) {
-    return p.getPredicate(a);
+    return basis::withStackRoom([&]() -> bool { return p.getPredicate(a); });
   }
   template <class B, class G, class A>
   static basis::Predicate<B> contramapWithRep(G g, const basis::Predicate<A>& p) {
-    return {[g = std::move(g), f = p.getPredicate](const B& b) -> bool {
+    return {[g = std::move(g), f = tandemory::detail::share(p.getPredicate)](const B& b) -> bool {
       auto e = g(b);
-      if (const auto* a = e.leftPtr()) return f(A(*a));
+      if (const auto* a = e.leftPtr()) return basis::withStackRoom([&]() -> bool { return (*f)(A(*a)); });
       return bool(e.fromRight());
     }};
   }
