@@ -18,6 +18,7 @@
 #include "basis/applicative.hpp"
 #include "basis/cofree.hpp"
 #include "basis/comonad.hpp"
+#include "basis/contravariant.hpp"
 #include "basis/foldable.hpp"
 #include "basis/functor.hpp"
 #include "basis/hashable.hpp"
@@ -270,6 +271,18 @@ const std::vector<Case>& cases() {
          Fn failing = [](const Int&) -> Int { throw std::runtime_error("bottom"); };
          for (Int i = 0; i < kLongDepth / 10; ++i) failing = F::fmap([](Int v) { return v + 1; }, failing);
          return expectBottom([&] { failing(0); });
+       }},
+      {"a chain of contramaps of Op and Predicate runs and is freed",
+       []() -> std::string {
+         basis::Op<Int, Int> op{[](const Int& e) { return e; }};
+         basis::Predicate<Int> even{[](const Int& e) { return e % 2 == 0; }};
+         for (Int i = 0; i < kLongDepth; ++i) {
+           op = basis::contramap<Int>([](const Int& v) { return v + 1; }, op);
+           even = basis::contramap<Int>([](const Int& v) { return v + 1; }, even);
+         }
+         if (auto r = expectEq(op(0), kLongDepth); !r.empty()) return "Op: " + r;
+         if (even(1) != (kLongDepth % 2 == 1)) return "Predicate";
+         return "";
        }},
   };
   return table;

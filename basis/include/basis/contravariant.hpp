@@ -108,19 +108,26 @@ struct TagOf<Predicate<A>> {
   using element = A;
 };
 
-// The held function after f; f runs each time the result is applied.
+// The held function after f; f runs each time the result is applied. As
+// with maps of functions, the held function is shared (a chain of n
+// contramaps is built in O(n) and freed at any depth) and each application
+// is made with stack room (a chain runs at any depth).
 template <class R>
 struct Contravariant<OpOf<R>> {
   template <class B, class Fn, class A>
   static Op<R, B> contramap(Fn f, const Op<R, A>& x) {
-    return {[f = std::move(f), g = x.getOp](const B& b) -> R { return g(f(b)); }};
+    return {[f = std::move(f), g = detail::heldShared(x.getOp)](const B& b) -> R {
+      return withStackRoom([&]() -> R { return (*g)(f(b)); });
+    }};
   }
 };
 template <>
 struct Contravariant<PredicateTag> {
   template <class B, class Fn, class A>
   static Predicate<B> contramap(Fn f, const Predicate<A>& x) {
-    return {[f = std::move(f), g = x.getPredicate](const B& b) -> bool { return g(f(b)); }};
+    return {[f = std::move(f), g = detail::heldShared(x.getPredicate)](const B& b) -> bool {
+      return withStackRoom([&]() -> bool { return (*g)(f(b)); });
+    }};
   }
 };
 
