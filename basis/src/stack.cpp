@@ -9,25 +9,12 @@
 #include <new>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define BASIS_STACK_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define BASIS_STACK_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_THREAD__)
-#define BASIS_STACK_TSAN 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define BASIS_STACK_TSAN 1
-#endif
-#endif
+#include "basis/sanitizer.hpp"
 
-#ifdef BASIS_STACK_ASAN
+#ifdef BASIS_ASAN
 #include <sanitizer/common_interface_defs.h>
 #endif
-#ifdef BASIS_STACK_TSAN
+#ifdef BASIS_TSAN
 #include <sanitizer/tsan_interface.h>
 #endif
 
@@ -42,10 +29,10 @@ namespace fc = boost::context::detail;
 // The room kept free below any check: what the work between two checks may
 // use (a computation's own frames, an exception being thrown, a library call).
 // Sanitizers widen every frame.
-#if defined(BASIS_STACK_ASAN)
+#if defined(BASIS_ASAN)
 constexpr std::size_t kMargin = std::size_t{256} << 10;
 constexpr std::size_t kSegmentSize = std::size_t{8} << 20;
-#elif defined(BASIS_STACK_TSAN)
+#elif defined(BASIS_TSAN)
 // ThreadSanitizer follows at most 65536 nested calls per fiber: a segment
 // must hold fewer frames than that.
 constexpr std::size_t kMargin = std::size_t{256} << 10;
@@ -125,7 +112,7 @@ std::uintptr_t threadLimit() noexcept {
   pthread_attr_destroy(&attr);
   if (rc != 0) return 0;
   std::uintptr_t low = reinterpret_cast<std::uintptr_t>(lowest) + kMargin;
-#ifdef BASIS_STACK_TSAN
+#ifdef BASIS_TSAN
   // No more of the thread's own stack than a segment holds, for the same
   // reason as the segments' size.
   const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
@@ -140,18 +127,18 @@ struct Switch {
   void* context;
   std::uintptr_t segmentLimit;
   std::exception_ptr error;
-#ifdef BASIS_STACK_ASAN
+#ifdef BASIS_ASAN
   const void* callerBottom = nullptr;
   std::size_t callerSize = 0;
 #endif
-#ifdef BASIS_STACK_TSAN
+#ifdef BASIS_TSAN
   void* callerFiber = nullptr;
 #endif
 };
 
 [[noreturn]] void segmentEntry(fc::transfer_t from) noexcept {
   auto* sw = static_cast<Switch*>(from.data);
-#ifdef BASIS_STACK_ASAN
+#ifdef BASIS_ASAN
   __sanitizer_finish_switch_fiber(nullptr, &sw->callerBottom, &sw->callerSize);
 #endif
   limit = sw->segmentLimit;
@@ -160,11 +147,11 @@ struct Switch {
   } catch (...) {
     sw->error = std::current_exception();
   }
-#ifdef BASIS_STACK_ASAN
+#ifdef BASIS_ASAN
   // This segment's frames are done with: no fake stack to keep.
   __sanitizer_start_switch_fiber(nullptr, sw->callerBottom, sw->callerSize);
 #endif
-#ifdef BASIS_STACK_TSAN
+#ifdef BASIS_TSAN
   __tsan_switch_to_fiber(sw->callerFiber, 0);
 #endif
   fc::jump_fcontext(from.fctx, nullptr);
@@ -186,20 +173,20 @@ void runWithRoom(void (*run)(void*), void* context) {
   Switch sw{run, context, reinterpret_cast<std::uintptr_t>(segment.low()) + kMargin, nullptr};
   fc::fcontext_t target = fc::make_fcontext(segment.high(), kSegmentSize, &segmentEntry);
 
-#ifdef BASIS_STACK_TSAN
+#ifdef BASIS_TSAN
   sw.callerFiber = __tsan_get_current_fiber();
   void* fiber = __tsan_create_fiber(0);
   __tsan_switch_to_fiber(fiber, 0);
 #endif
-#ifdef BASIS_STACK_ASAN
+#ifdef BASIS_ASAN
   void* fakeStack = nullptr;
   __sanitizer_start_switch_fiber(&fakeStack, segment.low(), kSegmentSize);
 #endif
   fc::jump_fcontext(target, &sw);
-#ifdef BASIS_STACK_ASAN
+#ifdef BASIS_ASAN
   __sanitizer_finish_switch_fiber(fakeStack, nullptr, nullptr);
 #endif
-#ifdef BASIS_STACK_TSAN
+#ifdef BASIS_TSAN
   __tsan_destroy_fiber(fiber);
 #endif
 

@@ -18,17 +18,13 @@
 #include <cstring>
 #include <new>
 
+#include "basis/sanitizer.hpp"
 #include "scriblet/internal/short_text.hpp"
 #include "short_bytes.hpp"
 
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef BASIS_ASAN
 #define SCRIBLET_BLOCK_LISTS 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define SCRIBLET_BLOCK_LISTS 0
-#endif
-#endif
-#ifndef SCRIBLET_BLOCK_LISTS
+#else
 #define SCRIBLET_BLOCK_LISTS 1
 #endif
 

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "basis/sanitizer.hpp"
+
 namespace depth_check {
 
 enum class Stack { Default, Small };
@@ -142,7 +144,7 @@ std::string expectBottom(Run run) {
 // Whether a sanitizer build runs: deep cases then take a tenth of the depth
 // where the plain build's depth would take more than a few seconds.
 constexpr bool kSanitized =
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if defined(BASIS_ASAN) || defined(BASIS_TSAN)
     true;
 #else
     false;
