@@ -176,7 +176,7 @@ ShortText copyBytes(const void* p, std::size_t n) {
   if (n == 0) return ShortText();
   Block* b = allocateBlock(n);
   const auto* from = static_cast<const unsigned char*>(p);
-  if (n <= 16) {
+  if (n <= kShortBytes) {
     storeShort(b->bytes(), n, loadShort(from, n));
   } else {
     std::memcpy(b->bytes(), from, n);

@@ -23,7 +23,7 @@ bool isValidUtf8(const ShortText& t) noexcept {
 
 namespace {
 
-// A text of 1 to 16 bytes, or nothing when they are not well-formed UTF-8.
+// A text of 1 to kShortBytes bytes, or nothing when they are not well-formed UTF-8.
 // The bytes are read once, as two overlapping pieces, tested together for
 // ASCII (the full check runs only when a byte is not) and stored again from
 // the same registers: no copy call.
@@ -39,7 +39,7 @@ std::optional<ShortText> fromSmall(const unsigned char* p, std::size_t n) {
 
 std::optional<ShortText> fromByteString(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  if (bytes.size() - 1 < 16) return fromSmall(p, bytes.size());
+  if (bytes.size() - 1 < detail::kShortBytes) return fromSmall(p, bytes.size());
   // The caller's bytes are checked before they are copied: the copy is not
   // made for ill-formed bytes, and the check does not read bytes just written
   // (short vector loads across fresh stores wait for them).

@@ -9,12 +9,15 @@
 
 namespace scriblet::detail {
 
+// The most bytes loadShort and storeShort carry.
+inline constexpr std::size_t kShortBytes = 16;
+
 struct ShortBytes {
   std::uint64_t head;
   std::uint64_t tail;
 };
 
-// The n bytes at p, 1 <= n <= 16.
+// The n bytes at p, 1 <= n <= kShortBytes.
 inline ShortBytes loadShort(const unsigned char* p, std::size_t n) noexcept {
   if (n >= 8) {
     std::uint64_t h;
