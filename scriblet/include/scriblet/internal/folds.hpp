@@ -168,18 +168,18 @@ std::size_t spanOffset(Pred& p, const ShortText& t) {
   return n;
 }
 
-// End offset of the last character failing p (walking from the end down to
-// `floor`), or `floor` when every character after it satisfies p.
+// End offset of the last character failing p (walking from the end), or 0
+// when every character satisfies p.
 template <class Pred>
-std::size_t spanEndOffset(Pred& p, const ShortText& t, std::size_t floor = 0) {
+std::size_t spanEndOffset(Pred& p, const ShortText& t) {
   const unsigned char* b = t.data();
   std::size_t e = t.size();
-  while (e > floor) {
+  while (e > 0) {
     const Step s = stepBackward(b, e);
     if (!std::invoke(p, cp2ch(s.cp))) return e;
     e = s.next;
   }
-  return floor;
+  return 0;
 }
 
 }  // namespace detail
