@@ -13,11 +13,24 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <new>
 #include <optional>
 #include <type_traits>
 #include <utility>
 
 namespace basis {
+
+namespace detail {
+
+// The library's own machinery (a thread's forcing record, a stack segment)
+// could not get memory. It is a std::bad_alloc to every caller; a deferred
+// value being forced when it is thrown is left unforced, since no computation
+// of the program failed.
+struct MachineryExhausted : std::bad_alloc {
+  const char* what() const noexcept override { return "basis: out of memory for stack or thread records"; }
+};
+
+}  // namespace detail
 
 namespace stack_detail {
 
