@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 #include "basis/stack.hpp"
@@ -40,14 +41,17 @@ class RefCounted {
 // How a Ref frees its target: `T::destroy(p)` when T declares one (objects
 // with a trailing array in the same block), `delete p` otherwise. Freeing an
 // object may free a chain of objects it holds, one nested call per link: it
-// runs where the stack has room for it.
+// runs where the stack has room for it. When memory runs out so that no stack
+// segment can be had, the free is postponed to the thread's next free that
+// has room, never lost and never run without room.
 template <class T>
 void destroyCounted(T* p) noexcept {
-  withStackRoom([p] {
-    if constexpr (requires { T::destroy(p); }) {
-      T::destroy(p);
+  stack_detail::dropWithRoom(const_cast<std::remove_cv_t<T>*>(p), [](void* q) {
+    T* t = static_cast<T*>(q);
+    if constexpr (requires { T::destroy(t); }) {
+      T::destroy(t);
     } else {
-      delete p;
+      delete t;
     }
   });
 }
