@@ -112,6 +112,10 @@ struct ThreadState {
 #ifdef BASIS_TSAN
   std::uintptr_t firstFrame;
 #endif
+  // The known stack the range was last set to (limit and span describe
+  // only its part with room).
+  std::uintptr_t rangeLow;
+  std::uintptr_t rangeHigh;
   Switch* switches;  // the switches in progress, innermost first
   FreeSegment* cache;
   std::size_t cachedBytes;
@@ -122,6 +126,8 @@ BASIS_THREAD_STATE ThreadState self{};
 std::atomic<bool> failSegments{false};
 
 void setRange(std::uintptr_t low, std::uintptr_t high) noexcept {
+  self.rangeLow = low;
+  self.rangeHigh = high;
   limit = low + kMargin;
   span = high > limit ? high - limit : 0;
 }
@@ -265,8 +271,9 @@ bool armCacheRelease() noexcept {
   return true;
 }
 
-char* takeSegment() {
-  if (failSegments.load(std::memory_order_relaxed)) throw detail::MachineryExhausted();
+// A segment from the cache or freshly mapped; null when none can be had.
+char* trySegment() noexcept {
+  if (failSegments.load(std::memory_order_relaxed)) return nullptr;
   if (FreeSegment* node = self.cache) {
     self.cache = node->next;
     self.cachedBytes -= segmentBytes();
@@ -274,11 +281,11 @@ char* takeSegment() {
   }
   void* p = mmap(nullptr, segmentBytes(), PROT_READ | PROT_WRITE,
                  MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK, -1, 0);
-  if (p == MAP_FAILED) throw detail::MachineryExhausted();
+  if (p == MAP_FAILED) return nullptr;
   char* base = static_cast<char*>(p);
   if (mprotect(base, pageSize(), PROT_NONE) != 0) {
     unmapSegment(base);
-    throw detail::MachineryExhausted();
+    return nullptr;
   }
   return base;
 }
@@ -380,8 +387,8 @@ void unlink(Switch* sw) noexcept {
   leaveSegment(sw);
 }
 
-void runOnSegment(void (*run)(void*), void* context) {
-  char* base = takeSegment();
+// Runs `run(context)` on the segment at `base`, then keeps or unmaps it.
+void runOnSegment(char* base, void (*run)(void*), void* context) {
   Switch sw;
   sw.run = run;
   sw.context = context;
@@ -503,33 +510,44 @@ void runWithRoom(void (*run)(void*), void* context) {
     run(context);
     return;
   }
-  runOnSegment(run, context);
+  char* base = trySegment();
+  if (base == nullptr) throw detail::MachineryExhausted();
+  runOnSegment(base, run, context);
 }
 
 void dropSlow(void* object, void (*destroy)(void*)) noexcept {
-  DropCall call{object, destroy};
-  try {
-    runWithRoom([](void* c) {
+  if (locate(frameAddress())) {
+    destroy(object);
+    return;
+  }
+  if (char* base = trySegment()) {
+    DropCall call{object, destroy};
+    runOnSegment(base, [](void* c) {
       auto* d = static_cast<DropCall*>(c);
       d->destroy(d->object);
     }, &call);
-  } catch (const detail::MachineryExhausted&) {
-    if (PostponedFree* e = newPostponed()) {
-      e->object = object;
-      e->destroy = destroy;
-      e->next = postponed;
-      postponed = e;
-    } else {
-      // No memory even for the note: free it here, on the margin kept for
-      // the work between two checks.
-      destroy(object);
-    }
+    return;
+  }
+  if (PostponedFree* e = newPostponed()) {
+    e->object = object;
+    e->destroy = destroy;
+    e->next = postponed;
+    postponed = e;
+  } else {
+    // No memory even for the note: free it here, on the margin kept for the
+    // work between two checks.
+    destroy(object);
   }
 }
 
 void drainPostponed() noexcept {
+  // Where the frame has room to spare on a known stack: kDrainRoom, or the
+  // upper half of a smaller stack. Each free done here frees at least its
+  // object before its own frees run out of room and are postponed again.
   const std::uintptr_t frame = frameAddress();
-  if (!(frame - limit < span) || frame - limit < kDrainRoom - kMargin) return;
+  const std::uintptr_t low = self.rangeLow;
+  const std::uintptr_t high = self.rangeHigh;
+  if (!holds(low, high, frame) || frame - low < std::min(kDrainRoom, (high - low) / 2)) return;
   while (PostponedFree* e = postponed) {
     postponed = e->next;
     void* object = e->object;
