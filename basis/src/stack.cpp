@@ -1,7 +1,6 @@
 #include "basis/stack.hpp"
 
 #include <boost/context/detail/fcontext.hpp>
-#include <cxxabi.h>
 #include <pthread.h>
 #include <sys/auxv.h>
 #include <sys/mman.h>
@@ -367,18 +366,14 @@ void unlink(Switch* sw) noexcept {
   setRange(sw->low, sw->high);
   try {
     sw->run(sw->context);
-  } catch (abi::__forced_unwind&) {
-    // A thread exit or cancellation: it must go on through the caller's
-    // frames. The unwinder cannot cross to the caller's stack, so this
-    // handler is never finished: the caller rethrows the exception, which
-    // continues the unwind from its frame.
-    sw->outcome = Outcome::Unwinding;
-    leaveSegment(sw);
   } catch (...) {
     sw->error = std::current_exception();
     if (!sw->error) {
-      // An exception of another language: raised again by the caller, the
-      // same way.
+      // Not a C++ exception: a thread exit or cancellation (a forced unwind)
+      // or another language's exception. It must go on through the
+      // caller's frames, and the unwinder cannot cross to the caller's
+      // stack: this handler is never finished, and the caller rethrows the
+      // exception, which continues it from there.
       sw->outcome = Outcome::Unwinding;
       leaveSegment(sw);
     }

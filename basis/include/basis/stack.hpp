@@ -46,7 +46,8 @@ namespace stack_detail {
 // big local array, an alloca) is not covered. Both start at zero, so a
 // thread's first check takes the slow path, which finds the stack that holds
 // the frame (the thread's own, one of the segments in use, or none known) and
-// sets the range to it.
+// sets the range to it. A user stack placed inside the thread's own stack
+// (an array in a frame) is taken for the thread's stack.
 extern thread_local constinit std::uintptr_t limit
     __attribute__((tls_model("initial-exec"), visibility("default")));
 extern thread_local constinit std::uintptr_t span
