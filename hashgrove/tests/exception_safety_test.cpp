@@ -85,8 +85,12 @@ Map freshMap() {
 
 // The pairs of m, in key order, every value evaluated.
 Pairs pairsOf(const Map& m) {
-  Pairs out;
-  for (const auto& [k, v] : hashgrove::lazy::toList(m)) out.emplace_back(k.id, v.force());
+  Pairs out = hashgrove::lazy::foldlWithKey_(
+      [](Pairs acc, const Fragile& k, const Lazy& v) {
+        acc.emplace_back(k.id, v.force());
+        return acc;
+      },
+      Pairs(), m);
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -234,8 +238,12 @@ TEST(MovedMapUnderThrowingUserCode, TheStrictMapKeepsItsPairs) {
 
 TEST(MovedMapUnderThrowingUserCode, TheSetKeepsItsElements) {
   auto elements = [](const Set& s) {
-    std::vector<int> out;
-    for (const Fragile& x : hashgrove::set::toList(s)) out.push_back(x.id);
+    std::vector<int> out = hashgrove::set::foldl_(
+        [](std::vector<int> acc, const Fragile& x) {
+          acc.push_back(x.id);
+          return acc;
+        },
+        std::vector<int>(), s);
     std::sort(out.begin(), out.end());
     return out;
   };
