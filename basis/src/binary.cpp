@@ -1,6 +1,8 @@
 #include "basis/binary.hpp"
 
 #include <cstring>
+#include <memory>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -12,15 +14,66 @@ namespace {
 constexpr const char* kNotEnoughBytes = "not enough bytes";
 }  // namespace
 
-Get::Get(std::string_view input) {
-  if (!input.empty()) chunks_.push_back(input);
-  remaining_ = input.size();
+Rest Rest::view(std::string_view bytes) {
+  Rest r;
+  r.head_ = bytes;
+  r.size_ = bytes.size();
+  return r;
 }
 
-Get::Get(std::vector<std::string_view> chunks) : chunks_(std::move(chunks)) {
-  std::erase_if(chunks_, [](std::string_view c) { return c.empty(); });
-  for (std::string_view c : chunks_) remaining_ += c.size();
+Rest Rest::take(std::string bytes) {
+  Rest r;
+  r.owned_ = std::make_shared<const std::string>(std::move(bytes));
+  r.head_ = *r.owned_;
+  r.size_ = r.head_.size();
+  return r;
 }
+
+std::vector<std::string_view> Rest::chunks() const {
+  std::vector<std::string_view> out;
+  if (size_ == 0) return out;
+  out.push_back(head_);
+  if (pieces_) out.insert(out.end(), pieces_->begin() + static_cast<std::ptrdiff_t>(next_), pieces_->end());
+  return out;
+}
+
+std::string Rest::str() const {
+  std::string out;
+  out.reserve(size_);
+  for (std::string_view c : chunks()) out.append(c);
+  return out;
+}
+
+bool operator==(const Rest& r, std::string_view bytes) noexcept {
+  if (r.size_ != bytes.size()) return false;
+  if (r.size_ == 0) return true;
+  if (bytes.substr(0, r.head_.size()) != r.head_) return false;
+  bytes.remove_prefix(r.head_.size());
+  for (std::size_t i = r.next_; !bytes.empty(); ++i) {
+    const std::string_view piece = (*r.pieces_)[i];
+    if (bytes.substr(0, piece.size()) != piece) return false;
+    bytes.remove_prefix(piece.size());
+  }
+  return true;
+}
+
+std::ostream& operator<<(std::ostream& os, const Rest& r) {
+  for (std::string_view c : r.chunks()) os.write(c.data(), static_cast<std::streamsize>(c.size()));
+  return os;
+}
+
+Get::Get(std::string_view input) : in_(Rest::view(input)) {}
+
+Get::Get(std::vector<std::string_view> chunks) {
+  std::erase_if(chunks, [](std::string_view c) { return c.empty(); });
+  if (chunks.empty()) return;
+  for (std::string_view c : chunks) in_.size_ += c.size();
+  in_.head_ = chunks.front();
+  in_.next_ = 1;
+  if (chunks.size() > 1) in_.pieces_ = std::make_shared<const std::vector<std::string_view>>(std::move(chunks));
+}
+
+Get::Get(Rest input) noexcept : in_(std::move(input)) {}
 
 void Get::fail(std::string message) {
   if (failed_) return;
@@ -30,25 +83,22 @@ void Get::fail(std::string message) {
 
 bool Get::readInto(char* dst, std::size_t n) {
   if (failed_) return false;
-  if (n > remaining_) {
+  if (n > in_.size_) {
     fail(kNotEnoughBytes);
     return false;
   }
+  consumed_ += n;
+  in_.size_ -= n;
   while (n > 0) {
-    std::string_view c = chunks_[chunk_];
-    const std::size_t take = std::min(n, c.size() - offset_);
+    const std::size_t take = std::min(n, in_.head_.size());
     if (dst != nullptr) {
-      std::memcpy(dst, c.data() + offset_, take);
+      std::memcpy(dst, in_.head_.data(), take);
       dst += take;
     }
-    offset_ += take;
+    in_.head_.remove_prefix(take);
     n -= take;
-    consumed_ += take;
-    remaining_ -= take;
-    if (offset_ == c.size()) {
-      ++chunk_;
-      offset_ = 0;
-    }
+    // Step to the next piece, so that head_ is empty only at the end.
+    if (in_.head_.empty() && in_.pieces_ && in_.next_ < in_.pieces_->size()) in_.head_ = (*in_.pieces_)[in_.next_++];
   }
   return true;
 }
@@ -74,7 +124,7 @@ std::optional<std::int64_t> Get::getInt64be() {
 
 std::optional<std::string> Get::getByteString(std::size_t n) {
   if (failed_) return std::nullopt;
-  if (n > remaining_) {
+  if (n > in_.size_) {
     fail(kNotEnoughBytes);
     return std::nullopt;
   }
@@ -86,21 +136,6 @@ std::optional<std::string> Get::getByteString(std::size_t n) {
 bool Get::getBytesInto(char* dst, std::size_t n) { return readInto(dst, n); }
 
 bool Get::skip(std::size_t n) { return readInto(nullptr, n); }
-
-std::vector<std::string_view> Get::remainingChunks() const {
-  std::vector<std::string_view> out;
-  for (std::size_t i = chunk_; i < chunks_.size(); ++i) {
-    out.push_back(i == chunk_ ? chunks_[i].substr(offset_) : chunks_[i]);
-  }
-  return out;
-}
-
-std::string Get::remainingBytes() const {
-  std::string out;
-  out.reserve(remaining_);
-  for (std::string_view c : remainingChunks()) out.append(c);
-  return out;
-}
 
 }  // namespace basis::binary
 

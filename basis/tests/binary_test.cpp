@@ -3,17 +3,24 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 #include <sys/resource.h>
+#include <time.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <map>
 #include <new>
+#include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
+#include "binary_nesting.hpp"
 #include "depth_check.hpp"
 
 namespace {
@@ -22,6 +29,8 @@ using basis::binary::decode;
 using basis::binary::encode;
 using basis::binary::Get;
 using basis::binary::Put;
+using basis::binary::Rest;
+using basis::binary::Result;
 
 std::string hex(const std::string& bytes) {
   static const char* digits = "0123456789abcdef";
@@ -271,6 +280,87 @@ TEST(BinaryDecoding, ChunkedInputIsReadAcrossBoundaries) {
   EXPECT_EQ(r.remaining, "\x01\x02\x03");
 }
 
+// The rest of a decode is the input's own bytes, never a copy: a view into
+// the caller's buffer or chunks, or the taken-over string itself.
+TEST(BinaryDecoding, TheRestSharesTheInputsBytes) {
+  const std::string buf = encode(std::uint32_t{7}) + "tail";
+  auto r = decode<std::uint32_t>(std::string_view(buf));
+  ASSERT_EQ(r.remaining.chunks().size(), 1u);
+  EXPECT_EQ(r.remaining.chunks()[0].data(), buf.data() + 4);
+
+  // Continuing from a rest shares it again.
+  auto again = decode<std::uint16_t>(r.remaining);
+  ASSERT_TRUE(again.ok());
+  EXPECT_EQ(again.remaining.chunks().at(0).data(), buf.data() + 6);
+  EXPECT_EQ(again.remaining, "il");
+
+  // Chunks: the rest is views of the caller's chunks, from the one it ends in.
+  const std::string_view all(buf);
+  auto c = decode<std::uint16_t>(std::vector<std::string_view>{all.substr(0, 1), all.substr(1, 3), all.substr(4)});
+  const std::vector<std::string_view> pieces = c.remaining.chunks();
+  ASSERT_EQ(pieces.size(), 2u);
+  EXPECT_EQ(pieces[0].data(), buf.data() + 2);
+  EXPECT_EQ(pieces[1].data(), buf.data() + 4);
+  EXPECT_EQ(c.remaining, std::string_view(buf).substr(2));
+  auto c2 = decode<std::uint16_t>(c.remaining);
+  EXPECT_EQ(c2.value, 7u);
+  EXPECT_EQ(c2.remaining.chunks().at(0).data(), buf.data() + 4);
+
+  // A temporary string is taken over: its rest outlives the expression, and
+  // a copy of the result keeps it after the result itself is gone.
+  Result<std::uint32_t> kept;
+  {
+    auto t = decode<std::uint32_t>(encode(std::uint32_t{1}) + std::string(100, 'x'));
+    kept = t;
+  }
+  EXPECT_EQ(kept.remaining, std::string(100, 'x'));
+  EXPECT_EQ(kept.remaining.str(), std::string(100, 'x'));
+  EXPECT_EQ(decode<std::string>(Rest::take(encode(std::string("ab")))).value, "ab");
+  EXPECT_TRUE(Rest().empty());
+  EXPECT_EQ(Rest::view("abc"), "abc");
+  EXPECT_FALSE(Rest::view("abc") == "abd");
+}
+
+double threadCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// Decoding n values one after another from one buffer (or from one chunk
+// per value), each decode continuing from the last one's rest. The work per
+// value must not grow with what is left: at 16 times the values, the least
+// thread CPU time of a few runs stays well under 16 * 16 times as long.
+TEST(BinaryDecoding, DecodingOneValueAfterAnotherIsLinear) {
+  using Pair = std::pair<std::uint64_t, std::uint64_t>;
+  auto leastTime = [](std::size_t n, bool chunked) {
+    std::string buf;
+    for (std::size_t i = 0; i < n; ++i) buf += encode(Pair{i, ~i});
+    std::vector<std::string_view> chunks;
+    for (std::size_t i = 0; i < n; ++i) chunks.push_back(std::string_view(buf).substr(16 * i, 16));
+    double least = 1e9;
+    for (int turn = 0; turn < 7; ++turn) {
+      const double start = threadCpuSeconds();
+      auto r = chunked ? decode<Pair>(chunks) : decode<Pair>(std::string_view(buf));
+      std::size_t count = 0;
+      while (r.ok()) {
+        EXPECT_EQ(r.value->first, count);
+        ++count;
+        r = decode<Pair>(r.remaining);
+      }
+      least = std::min(least, threadCpuSeconds() - start);
+      EXPECT_EQ(count, n);
+    }
+    return least;
+  };
+  for (bool chunked : {false, true}) {
+    const double small = leastTime(1000, chunked);
+    const double large = leastTime(16000, chunked);
+    EXPECT_LT(large, 64 * small + 1e-3) << (chunked ? "chunked: " : "one buffer: ") << small << " s for 1000 values, "
+                                        << large << " s for 16000";
+  }
+}
+
 TEST(BinaryDecoding, TheFirstFailureSticks) {
   Get g(bytes({1, 2, 3}));
   EXPECT_EQ(g.getWord32be(), std::nullopt);
@@ -279,6 +369,70 @@ TEST(BinaryDecoding, TheFirstFailureSticks) {
   EXPECT_EQ(g.message(), "not enough bytes");
   EXPECT_EQ(g.getWord8(), std::nullopt);
   EXPECT_EQ(g.bytesRead(), 0u);
+}
+
+// Lists of lists, maps and sets of every standard type with a binary form.
+template <class X>
+class BinaryNesting : public ::testing::Test {};
+template <class X>
+std::vector<X> nestingSamples() {
+  if constexpr (std::is_same_v<X, bool>) {
+    return {false, true};
+  } else if constexpr (std::is_same_v<X, std::string>) {
+    return {"", "a", std::string("\0\xff", 2)};
+  } else if constexpr (std::is_same_v<X, std::u32string>) {
+    return {U"", U"\u00e9t\u00e9", U"\U0010FFFF"};
+  } else if constexpr (std::is_same_v<X, char32_t>) {
+    return {U'a', U'\u00e9', U'\U0001F600'};
+  } else {
+    return {std::numeric_limits<X>::min(), X{0}, X{1}, std::numeric_limits<X>::max()};
+  }
+}
+using NestedElements = ::testing::Types<std::int8_t, std::uint8_t, std::int16_t, std::uint16_t, std::int32_t,
+                                        std::uint32_t, std::int64_t, std::uint64_t, bool, char32_t, std::string,
+                                        std::u32string>;
+TYPED_TEST_SUITE(BinaryNesting, NestedElements);
+TYPED_TEST(BinaryNesting, ListsMapsAndSetsOfItRoundTrip) {
+  binary_nesting::expectNestingsRoundTrip(nestingSamples<TypeParam>());
+}
+
+// A Binary that writes no list form of its own still has one, nested at any
+// depth: the count, then each element.
+struct Plain {
+  std::uint8_t x;
+  bool operator==(const Plain&) const = default;
+  auto operator<=>(const Plain&) const = default;
+};
+}  // namespace
+template <>
+struct basis::Binary<Plain> {
+  static void put(const Plain& p, basis::binary::Put& out) { out.putWord8(p.x); }
+  static std::optional<Plain> get(basis::binary::Get& g) {
+    auto w = g.getWord8();
+    if (!w) return std::nullopt;
+    return Plain{*w};
+  }
+};
+namespace {
+TEST(BinaryNesting, ATypeWithoutAListFormOfItsOwnNests) {
+  EXPECT_EQ(encode(std::vector<Plain>{{1}, {2}}), bytes({0, 0, 0, 0, 0, 0, 0, 2, 1, 2}));
+  binary_nesting::expectNestingsRoundTrip(std::vector<Plain>{{1}, {2}, {3}});
+}
+
+TEST(BinaryNesting, MapsAndSetsAreTheirCountThenTheirElementsInOrder) {
+  EXPECT_EQ(encode(std::map<std::uint8_t, bool>{{2, true}, {1, false}}),
+            bytes({0, 0, 0, 0, 0, 0, 0, 2, 1, 0, 2, 1}));
+  EXPECT_EQ(encode(std::set<std::uint8_t>{3, 1}), bytes({0, 0, 0, 0, 0, 0, 0, 2, 1, 3}));
+  using Flags = std::map<std::uint8_t, bool>;
+  // Read back in any order; a repeated key keeps its last value.
+  EXPECT_EQ(decode<Flags>(bytes({0, 0, 0, 0, 0, 0, 0, 3, 2, 1, 1, 0, 2, 0})).value,
+            (Flags{{1, false}, {2, false}}));
+  EXPECT_EQ(decode<std::set<std::uint8_t>>(bytes({0, 0, 0, 0, 0, 0, 0, 3, 3, 1, 3})).value,
+            (std::set<std::uint8_t>{1, 3}));
+  // A count the bytes left cannot back fails at once.
+  EXPECT_EQ(decode<Flags>(bytes({0x7f, 0, 0, 0, 0, 0, 0, 0, 1})).message, "not enough bytes");
+  EXPECT_EQ(decode<std::set<std::uint8_t>>(bytes({0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff})).message,
+            "not enough bytes");
 }
 
 RC_GTEST_PROP(BinaryRoundTrip, DecodeAfterEncodeGivesTheValueBack,

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "binary_nesting.hpp"
 #include "depth_check.hpp"
 #include "test_util.hpp"
 
@@ -167,6 +168,16 @@ TEST(BinaryForm, ChunkedInputDecodesInTimeLinearInItsSize) {
         << whole.size() << " bytes in chunks of " << c.chunk << ": " << chunked << " s against "
         << one << " s in one chunk";
   }
+}
+
+// Lists of lists of texts, and maps and sets of them: every nesting uses the
+// texts' own list form at its innermost level.
+TEST(BinaryForm, ListsOfListsMapsAndSetsOfTextsRoundTrip) {
+  binary_nesting::expectNestingsRoundTrip(std::vector<ShortText>{ShortText(), text(U"a"), text(U"h\u00e9llo \U0001F600")});
+  // A list of lists whose inner text is not UTF-8 fails with the texts' message.
+  std::string bad = bin::encode(std::vector<std::vector<ShortText>>{{text(U"ab")}});
+  bad.back() = '\xff';
+  EXPECT_EQ(bin::decode<std::vector<std::vector<ShortText>>>(bad).message, kInvalidUtf8Stream);
 }
 
 RC_GTEST_PROP(BinaryForm, RoundTripsTextsAndLists, ()) {

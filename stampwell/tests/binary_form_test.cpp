@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "binary_nesting.hpp"
 #include "generators.hpp"
 #include "stampwell/stampwell.hpp"
 
@@ -74,6 +75,11 @@ RC_GTEST_PROP(UUIDBinary, DecodeOfEncodeIsIdentity, (UUID u, std::vector<UUID> u
   RC_ASSERT(std::string(list.begin(), list.end()) == bytes);
   RC_ASSERT(*decode<UUID>(bytes).value == u);
   RC_ASSERT(*decode<std::vector<UUID>>(encode(us)).value == us);
+}
+
+// Lists of lists of UUIDs, and maps and sets of them, nest to any depth.
+TEST(UUIDBinary, ListsMapsAndSetsOfUUIDsRoundTrip) {
+  binary_nesting::expectNestingsRoundTrip(std::vector<UUID>{UUID(), kCounting, UUID(~0ull, ~0ull)});
 }
 
 }  // namespace

@@ -262,39 +262,57 @@ struct PairTypes {
 
 // m with k bound to v, written in place into the branches of m that nothing
 // else refers to (see the header comment); returns the root, m itself when
-// the root was written in place. Hashes k once; O(log32 n).
+// the root was written in place. Hashes k once, before m is touched; O(log32
+// n). When `hash` or `==` throws, m keeps exactly its pairs: the walk writes
+// a node only once everything that node needs is computed.
 template <class K, class V>
-HashMap<K, V> unsafeInsert(const std::type_identity_t<K>& k, std::type_identity_t<basis::Lazy<V>> v, HashMap<K, V> m) {
+HashMap<K, V> unsafeInsert(const std::type_identity_t<K>& k, std::type_identity_t<basis::Lazy<V>> v,
+                           HashMap<K, V>&& m) {
   const Hash h = internal::hash(k);
   detail::NoCombine none;
   detail::unsafeInsertInto<K, V>(m, h, k, v, none, 0);
-  return m;
+  return std::move(m);
+}
+// The same for a map the caller keeps: its nodes are shared, so the path is
+// copied as the persistent insertion copies it.
+template <class K, class V>
+HashMap<K, V> unsafeInsert(const std::type_identity_t<K>& k, std::type_identity_t<basis::Lazy<V>> v,
+                           const HashMap<K, V>& m) {
+  return unsafeInsert<K, V>(k, std::move(v), HashMap<K, V>(m));
 }
 
 // `insert` of a map handed over by value (moved): the same result, written in
 // place into the nodes that nothing else refers to (see the header comment),
 // so that `m = insert(k, v, std::move(m))` copies no branch on the key's
-// path. Hashes k once; O(log32 n). Inlined: a call to the in-place walk.
+// path. Hashes k once, before m is touched; O(log32 n). When `hash` or `==`
+// throws, m keeps exactly its pairs. Inlined: a call to the in-place walk.
 template <class K, class V>
 [[gnu::always_inline]] inline HashMap<K, V> insert(const std::type_identity_t<K>& k,
                                                    std::type_identity_t<basis::Lazy<V>> v, HashMap<K, V>&& m) {
-  HashMap<K, V> t = std::move(m);
+  const Hash h = internal::hash(k);
   detail::NoCombine none;
-  detail::unsafeInsertInto<K, V>(t, internal::hash(k), k, v, none, 0);
-  return t;
+  detail::unsafeInsertInto<K, V>(m, h, k, v, none, 0);
+  return std::move(m);
 }
 
 // As `unsafeInsert`, with an equal key's value becoming g(k, v, stored value),
-// g called at once and its result stored as returned.
+// g called at once and its result stored as returned. When `hash`, `==` or g
+// throws, m keeps exactly its pairs.
 template <class K, class V, class G>
 HashMap<K, V> unsafeInsertWithKey(G&& g, const std::type_identity_t<K>& k, std::type_identity_t<basis::Lazy<V>> v,
-                                  HashMap<K, V> m) {
+                                  HashMap<K, V>&& m) {
   const Hash h = internal::hash(k);
   auto combine = [&g](const K& key, const basis::Lazy<V>& nv, const basis::Lazy<V>& old) {
     return basis::Lazy<V>(g(key, nv, old));
   };
   detail::unsafeInsertInto<K, V>(m, h, k, v, combine, 0);
-  return m;
+  return std::move(m);
+}
+// The same for a map the caller keeps (its path is copied).
+template <class K, class V, class G>
+HashMap<K, V> unsafeInsertWithKey(G&& g, const std::type_identity_t<K>& k, std::type_identity_t<basis::Lazy<V>> v,
+                                  const HashMap<K, V>& m) {
+  return unsafeInsertWithKey<K, V>(std::forward<G>(g), k, std::move(v), HashMap<K, V>(m));
 }
 
 // A map of the range's pairs (std::pair or std::tuple of a key and a V or a

@@ -295,20 +295,27 @@ HashMap<K, V> insertWith(F f, const std::type_identity_t<K>& k, std::type_identi
 
 // The in-place insertion of a map under construction (see `unsafeInsert`):
 // an equal key's value becomes f(k, v, stored value), evaluated; otherwise
-// (k, v) is stored with v evaluated. When evaluating v fails, the map under
-// construction may already hold it: only a caller that drops the map on
-// failure (the list builders do) may use this.
+// (k, v) is stored with v evaluated. k is hashed, and an unevaluated v forced
+// when k is absent, before m is touched: when `hash`, `==`, f or forcing
+// throws, m keeps exactly its pairs.
 template <class K, class V, class F>
 HashMap<K, V> unsafeInsertWithKey(F&& f, const std::type_identity_t<K>& k, std::type_identity_t<basis::Lazy<V>> v,
-                                  HashMap<K, V> m) {
-  bool combined = false;
-  auto g = [&f, &combined](const K& key, const basis::Lazy<V>& x, const basis::Lazy<V>& old) {
-    combined = true;
+                                  HashMap<K, V>&& m) {
+  const Hash h = internal::hash(k);
+  // A new pair stores v itself, so v is evaluated first; an equal key hands
+  // it to f unevaluated.
+  if (!v.isEvaluated() && !lookupRecordCollision_raw<K, V>(h, k, m)) v.force();
+  auto g = [&f](const K& key, const basis::Lazy<V>& x, const basis::Lazy<V>& old) {
     return detail::evaluatedResult<V>(f(key, x, old));
   };
-  HashMap<K, V> r = internal::unsafeInsertWithKey<K, V>(g, k, v, std::move(m));
-  if (!combined) v.force();  // v was stored as a new pair
-  return r;
+  internal::detail::unsafeInsertInto<K, V>(m, h, k, v, g, 0);
+  return std::move(m);
+}
+// The same for a map the caller keeps (its path is copied).
+template <class K, class V, class F>
+HashMap<K, V> unsafeInsertWithKey(F&& f, const std::type_identity_t<K>& k, std::type_identity_t<basis::Lazy<V>> v,
+                                  const HashMap<K, V>& m) {
+  return strict::unsafeInsertWithKey<K, V>(std::forward<F>(f), k, std::move(v), HashMap<K, V>(m));
 }
 
 // A map of the range's pairs, each value evaluated (also one a later pair

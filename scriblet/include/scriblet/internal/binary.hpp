@@ -48,17 +48,10 @@ struct basis::Binary<scriblet::ShortText> {
     basis::binary::putListWith([](const scriblet::ShortText& t, basis::binary::Put& q) { put(t, q); },
                                xs, p);
   }
-};
-
-// A list of texts: putList of the elements; read back without reserving
-// memory by the count it announces.
-template <>
-struct basis::Binary<std::vector<scriblet::ShortText>> {
-  static constexpr std::size_t leastSize = 8;
-  static void put(const std::vector<scriblet::ShortText>& xs, basis::binary::Put& p) {
-    basis::Binary<scriblet::ShortText>::putList(xs, p);
-  }
-  static std::optional<std::vector<scriblet::ShortText>> get(basis::binary::Get& g) {
+  // Reads a list of texts, sized at once by its count, which is checked
+  // against the bytes left first (every text takes at least 8). O(total bytes).
+  // The list form of std::vector<ShortText>, and of every list nested in it.
+  static std::optional<std::vector<scriblet::ShortText>> getList(basis::binary::Get& g) {
     return scriblet::detail::getShortTextList(g);
   }
 };
