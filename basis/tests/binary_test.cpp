@@ -94,6 +94,8 @@ TEST(BinaryDecoding, ReadsValuesAndLeavesTheRest) {
   EXPECT_EQ(*r.value, 0x12345678u);
   EXPECT_EQ(r.consumed, 4u);
   EXPECT_EQ(r.remaining, bytes({0xaa}));
+  const std::string rest = r.remaining;  // still reads as a string
+  EXPECT_EQ(rest, bytes({0xaa}));
   EXPECT_EQ(decode<std::int64_t>(encode(std::numeric_limits<std::int64_t>::min())).value,
             std::numeric_limits<std::int64_t>::min());
   EXPECT_EQ(decode<std::string>(bytes({0, 0, 0, 0, 0, 0, 0, 2, 0xc3, 0xa9})).value,

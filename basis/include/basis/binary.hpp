@@ -90,6 +90,8 @@ class Rest {
   std::vector<std::string_view> chunks() const;
   // The bytes joined into one new string. O(size).
   std::string str() const;
+  // The same, where a std::string is wanted (a rest used to be one). O(size).
+  operator std::string() const { return str(); }
 
   // Same bytes in the same order, wherever the pieces break. O(size).
   friend bool operator==(const Rest& r, std::string_view bytes) noexcept;
