@@ -13,9 +13,6 @@
 
 #include <atomic>
 #include <concepts>
-#if defined(__GLIBCXX__)
-#include <cxxabi.h>
-#endif
 #include <exception>
 #include <memory>
 #include <optional>
@@ -43,15 +40,6 @@ struct IsLazy<Lazy<X>> : std::true_type {};
 // on, if any. A record outlives its thread (it is recycled, never freed), so
 // a waiter may read it at any time.
 struct ForcingThread;
-
-// Rethrown as they are by a computation's cell, which is left pending: a
-// thread ending by pthread_exit or pthread_cancel (glibc unwinds it), and an
-// exception of another language, which has no exception_ptr to keep.
-#if defined(__GLIBCXX__)
-using ForcedUnwind = abi::__forced_unwind;
-#else
-struct ForcedUnwind {};
-#endif
 
 // The state every cell shares, whatever its value type: enough to follow a
 // chain of waits from cell to owner to the cell that owner waits on.
@@ -136,12 +124,13 @@ class LazyCell : public CellCore {
             // stays re-forceable.
             abandonRun();
             throw;
-          } catch (ForcedUnwind&) {
-            abandonRun();
-            throw;
           } catch (...) {
             error_ = std::current_exception();
             if (!error_) {
+              // Unwinding that is no C++ exception: a thread ended by
+              // pthread_exit or pthread_cancel (a forced unwind), or an
+              // exception of another language. Nothing to keep: it goes
+              // on as it is, and the cell stays re-forceable.
               abandonRun();
               throw;
             }
