@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <optional>
 #include <random>
 #include <string>
@@ -245,6 +246,54 @@ TEST(LazyThreads, AThreadEndedInsideAComputationLeavesTheCellForLaterForces) {
     });
     EXPECT_EQ(report, "") << c.name;
   }
+}
+
+// The library's own bookkeeping running out of memory inside a nested force
+// is no outcome of either computation: both cells stay pending, the thread
+// gets a std::bad_alloc, a thread waiting on the outer cell takes it over,
+// and every later force gets the value.
+TEST(LazyThreads, ARunOutOfTheLibrarysMemoryLeavesEveryCellOnTheWayPending) {
+  const std::string report = depth_check::isolated(depth_check::Stack::Default, []() -> std::string {
+    watchdog(20);
+    std::atomic<int> innerRuns{0};
+    auto inner = Lazy<int>::defer([&] {
+      if (innerRuns++ == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the waiter comes
+        throw basis::detail::MachineryExhausted();
+      }
+      return 5;
+    });
+    auto outer = Lazy<int>::defer([&] { return inner.force() * 2; });
+    std::atomic<bool> started{false};
+    std::string first;
+    std::thread forcer([&] {
+      started = true;
+      try {
+        (void)outer.force();
+        first = "the first force returned";
+      } catch (const std::bad_alloc&) {
+      }
+    });
+    while (!started) std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::atomic<int> waited{0};
+    std::string waiterError;
+    std::thread waiter([&] {
+      try {
+        waited = outer.force();
+      } catch (const std::exception& e) {
+        waiterError = e.what();
+      }
+    });
+    forcer.join();
+    waiter.join();
+    if (!first.empty()) return first;
+    if (!waiterError.empty()) return "the waiter: " + waiterError;
+    if (std::string e = expectEq(waited, 10); !e.empty()) return "the waiter: " + e;
+    if (std::string e = expectEq(outer.force(), 10); !e.empty()) return "a later force: " + e;
+    return expectEq(innerRuns, 2);
+  });
+  EXPECT_EQ(report, "");
 }
 
 // An exception of another language raised inside a computation reaches the
