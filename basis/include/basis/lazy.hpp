@@ -50,13 +50,20 @@ class CellCore : public RefCounted {
   CellCore() noexcept = default;
   ~CellCore() = default;
 
-  // Blocks until the running cell is finished; throws NonTermination when the
-  // cell is being computed by this thread, or when waiting would close a cycle
-  // of threads each waiting on a cell another one computes.
-  void awaitOther();
+  // Blocks until the running cell is finished or given up; throws
+  // NonTermination when the cell is being computed by this thread, or when
+  // waiting would close a cycle of threads each waiting on a cell another one
+  // computes; MachineryExhausted when the thread has no record and none can
+  // be made.
+  __attribute__((visibility("default"))) void awaitOther();
+  // Gives up a run that ended without an outcome of its computation's own:
+  // the cell is pending again and its waiters retry.
+  __attribute__((visibility("default"))) void abandonRun() noexcept;
 
   std::atomic<State> state_{State::Pending};
-  // The thread computing the cell while it is Running, else null.
+  // The thread computing the cell while it is Running, else null. Stored
+  // with release when a run starts, so a waiter that reads it sees the
+  // record's making.
   std::atomic<const ForcingThread*> owner_{nullptr};
 
   friend bool closesWaitCycle(const CellCore*, const ForcingThread*) noexcept;
@@ -66,6 +73,7 @@ class CellCore : public RefCounted {
 extern thread_local constinit const ForcingThread* forcingThread
     __attribute__((tls_model("initial-exec"), visibility("default")));
 // Gives the calling thread its record (one per thread, recycled at its end).
+// Throws MachineryExhausted when no record can be made.
 __attribute__((visibility("default"))) const ForcingThread* registerForcingThread();
 
 inline const ForcingThread* currentForcingThread() {
@@ -98,18 +106,34 @@ class LazyCell : public CellCore {
         case State::Failed:
           std::rethrow_exception(error_);
         case State::Pending: {
+          // The thread's record before the cell is taken: failing to make
+          // one leaves the cell as it was.
+          const ForcingThread* me = currentForcingThread();
           if (!state_.compare_exchange_strong(s, State::Running, std::memory_order_acquire)) {
             continue;  // s now holds the state another thread set
           }
-          owner_.store(currentForcingThread(), std::memory_order_relaxed);
+          owner_.store(me, std::memory_order_release);
           State end;
           try {
             // A computation that forces the next cell nests one level per
             // cell: it runs where the stack has room for it.
             withStackRoom([this] { value_.emplace(compute()); });
             end = State::Done;
+          } catch (const MachineryExhausted&) {
+            // The library ran out of room, not the computation: the cell
+            // stays re-forceable.
+            abandonRun();
+            throw;
           } catch (...) {
             error_ = std::current_exception();
+            if (!error_) {
+              // Unwinding that is no C++ exception: a thread ended by
+              // pthread_exit or pthread_cancel (a forced unwind), or an
+              // exception of another language. Nothing to keep: it goes
+              // on as it is, and the cell stays re-forceable.
+              abandonRun();
+              throw;
+            }
             end = State::Failed;
           }
           dropComputation();
@@ -188,7 +212,9 @@ class Lazy {
   }
 
   // The value, computing it on first demand. Throws what the computation
-  // threw, or NonTermination when the computation demands itself.
+  // threw, or NonTermination when the computation demands itself; throws
+  // std::bad_alloc, leaving the value deferred, when the library's own
+  // bookkeeping (a thread record, stack room) cannot get memory.
   const T& force() const {
     if (const T* p = std::get_if<0>(&v_)) return *p;
     return std::get<1>(v_)->force();
