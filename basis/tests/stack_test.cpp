@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "basis/functor.hpp"
 #include "basis/lazy.hpp"
 #include "basis/stack.hpp"
 #include "depth_check.hpp"
@@ -459,6 +460,19 @@ TEST(StackRoom, AForeignExceptionCrossesASegment) {
             "");
 }
 
+// Recurses until the stack check finds no room, then runs f there.
+template <class F>
+void atStackEnd(F&& f) {
+  if (basis::stack_detail::hasRoom()) {
+    volatile char pad[512];
+    pad[0] = 0;
+    atStackEnd(f);
+    pad[1] = pad[0];  // keeps the call from becoming a jump
+  } else {
+    f();
+  }
+}
+
 TEST(StackRoom, WithoutSegmentsDeepWorkFailsAsTheMachinerysAndDeepFreesComplete) {
   const std::vector<Case> cases = {
       {"deep work throws MachineryExhausted, then runs",
@@ -483,6 +497,20 @@ TEST(StackRoom, WithoutSegmentsDeepWorkFailsAsTheMachinerysAndDeepFreesComplete)
          top = Lazy<Int>(0);
          basis::stack_detail::failSegmentsForTesting(false);
          return expectEq(liveProbes, 0);
+       }},
+      {"a shared function is freed where the stack has no room left",
+       []() -> std::string {
+         // A few maps of a function: each closure holds the one below it in
+         // a block whose allocator destroys it with stack room.
+         std::function<Int(const Int&)> f = [](const Int& x) { return x; };
+         for (int i = 0; i < 8; ++i) {
+           f = basis::Functor<basis::FunctionFrom<Int>>::fmap([](Int x) { return x + 1; }, f);
+         }
+         if (f(0) != 8) return "wrong value";
+         basis::stack_detail::failSegmentsForTesting(true);
+         atStackEnd([&] { f = nullptr; });
+         basis::stack_detail::failSegmentsForTesting(false);
+         return "";
        }},
   };
   EXPECT_EQ(depth_check::failuresOnEveryStack(cases), "");

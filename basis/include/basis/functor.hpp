@@ -356,7 +356,14 @@ struct RoomyAllocator {
   void deallocate(T* p, std::size_t n) noexcept { std::allocator<T>().deallocate(p, n); }
   template <class U>
   void destroy(U* p) noexcept {
-    withStackRoom([p] { p->~U(); });
+    // The block is deallocated as soon as this returns, so the destruction
+    // cannot be postponed: when no segment can be had, it runs here, on the
+    // margin, rather than ending the program.
+    try {
+      withStackRoom([p] { p->~U(); });
+    } catch (const MachineryExhausted&) {
+      p->~U();
+    }
   }
   friend bool operator==(const RoomyAllocator&, const RoomyAllocator&) noexcept { return true; }
 };
