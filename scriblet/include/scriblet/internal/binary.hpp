@@ -24,7 +24,9 @@ namespace detail {
 // the serialisation library's "not enough bytes") before anything is
 // allocated; ill-formed bytes fail with kInvalidUtf8Stream after them.
 SCRIBLET_API std::optional<ShortText> getShortText(basis::binary::Get& g);
-// Reads a list of texts without trusting its count for memory.
+// Reads a list of texts. A count above a text per 8 bytes left (each text
+// takes at least its 8-byte count) fails before anything is allocated; the
+// list then reserves room for that count at once.
 SCRIBLET_API std::optional<std::vector<ShortText>> getShortTextList(basis::binary::Get& g);
 }  // namespace detail
 }  // namespace scriblet
@@ -50,8 +52,8 @@ struct basis::Binary<scriblet::ShortText> {
   }
 };
 
-// A list of texts: putList of the elements; read back without reserving
-// memory by the count it announces.
+// A list of texts: putList of the elements; read back reserving the count
+// it announces only once that count fits the bytes left (8 bytes a text).
 template <>
 struct basis::Binary<std::vector<scriblet::ShortText>> {
   static constexpr std::size_t leastSize = 8;
