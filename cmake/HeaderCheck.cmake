@@ -4,6 +4,8 @@
 # The units compile to objects that nothing links: reading the headers is
 # nearly all of their cost (-fsyntax-only saves little), and objects let a
 # rebuild skip the units whose headers did not change.
+# Built with the rest when SIXFOLD_HEADER_CHECK is on; alone with
+# `cmake --build <dir> --target sixfold_header_check sixfold_instantiation_check`.
 
 set(SIXFOLD_HEADER_LIBRARIES basis hashgrove juxtor scriblet stampwell tandemory knotloom)
 set(check_dir ${CMAKE_BINARY_DIR}/header_check)
@@ -34,3 +36,11 @@ target_include_directories(sixfold_header_check PRIVATE ${include_dirs})
 target_compile_features(sixfold_header_check PRIVATE cxx_std_20)
 target_compile_options(sixfold_header_check PRIVATE ${SIXFOLD_WARNINGS})
 target_link_libraries(sixfold_header_check PRIVATE sixfold_arch)
+
+# Uses of the templates that one compiler instantiates and another rejects
+# (a header can pass on its own and still fail there); run once built.
+add_executable(sixfold_instantiation_check ${PROJECT_SOURCE_DIR}/tests/instantiation/instantiate.cpp)
+target_compile_options(sixfold_instantiation_check PRIVATE ${SIXFOLD_WARNINGS})
+target_link_libraries(sixfold_instantiation_check PRIVATE basis::basis hashgrove::hashgrove juxtor::juxtor
+  scriblet::scriblet stampwell::stampwell tandemory::tandemory knotloom::knotloom)
+add_custom_command(TARGET sixfold_instantiation_check POST_BUILD COMMAND sixfold_instantiation_check VERBATIM)
