@@ -22,7 +22,7 @@ struct ListTag {
 }  // namespace
 
 template <>
-struct basis::Functor<ListTag> : basis::FunctorDefaults<ListTag> {
+struct basis::Functor<::ListTag> : basis::FunctorDefaults<::ListTag> {
   template <class Fn, class A>
   static ListLayer<basis::Mapped<Fn, A>> fmap(Fn f, const ListLayer<A>& l) {
     if (!l) return std::nullopt;

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <iterator>
 #include <optional>
+#include <span>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -123,7 +124,7 @@ struct Foldable1Defaults {
     using A = element_of<FA>;
     auto all = elements(x);
     return NonEmpty<A>{Lazy<A>(std::move(all.front())),
-                       List<A>::fromRange(std::ranges::subrange(all.begin() + 1, all.end()))};
+                       List<A>::fromRange(std::span<const A>(all).subspan(1))};
   }
   // The elements, in order, evaluated (never empty).
   template <class FA>
@@ -239,7 +240,7 @@ struct Traversable1<NonEmptyTag> : Traversable1Defaults<NonEmptyTag> {
     }
     return Functor<G>::fmap(
         [](const std::vector<B>& bs) {
-          return NonEmpty<B>{Lazy<B>(bs.front()), List<B>::fromRange(std::ranges::subrange(bs.begin() + 1, bs.end()))};
+          return NonEmpty<B>{Lazy<B>(bs.front()), List<B>::fromRange(std::span<const B>(bs).subspan(1))};
         },
         acc);
   }

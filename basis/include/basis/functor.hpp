@@ -17,12 +17,17 @@
 //
 //   template <class A> struct Box { A value; };
 //   struct BoxTag { template <class A> using apply = Box<A>; };
-//   template <class A> struct basis::TagOf<Box<A>> { using type = BoxTag; using element = A; };
-//   template <> struct basis::Functor<BoxTag> : basis::FunctorDefaults<BoxTag> {
+//   template <class A> struct basis::TagOf<::Box<A>> { using type = ::BoxTag; using element = A; };
+//   template <> struct basis::Functor<::BoxTag> : basis::FunctorDefaults<::BoxTag> {
 //     template <class Fn, class A>
-//     static auto fmap(Fn f, const Box<A>& b) { return Box<basis::Mapped<Fn, A>>{f(b.value)}; }
+//     static auto fmap(Fn f, const ::Box<A>& b) { return ::Box<basis::Mapped<Fn, A>>{f(b.value)}; }
 //   };
-//   static_assert(basis::FunctorTag<BoxTag>);
+//   static_assert(basis::FunctorTag<::BoxTag>);
+//
+// Within `basis::Functor<...>` and the rest of such a specialisation, names
+// are looked up in basis first: your own names are written qualified
+// (`::TreeTag`, `mylib::TreeTag`), or one that basis also declares (Tree,
+// TreeTag, ListTag, ...) silently names basis's.
 
 #include <concepts>
 #include <functional>

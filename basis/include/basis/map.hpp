@@ -135,7 +135,7 @@ struct KeyedMapInstances {
     using W = Mapped<Fn, V>;
     auto fp = std::make_shared<Fn>(std::move(f));
     typename M<W>::Store out;
-    for (const auto& [k, v] : m) out.emplace_hint(out.end(), k, Lazy<W>::defer([fp, v] { return W((*fp)(v.force())); }));
+    for (const auto& [k, v] : m) out.emplace_hint(out.end(), k, Lazy<W>::defer([fp, v = v] { return W((*fp)(v.force())); }));
     return M<W>::fromStore(std::move(out));
   }
   // Every value v under k the deferred f(k, v). O(n).
@@ -145,7 +145,7 @@ struct KeyedMapInstances {
     auto fp = std::make_shared<Fn>(std::move(f));
     typename M<W>::Store out;
     for (const auto& [k, v] : m) {
-      out.emplace_hint(out.end(), k, Lazy<W>::defer([fp, k, v] { return W((*fp)(k, v.force())); }));
+      out.emplace_hint(out.end(), k, Lazy<W>::defer([fp, k = k, v = v] { return W((*fp)(k, v.force())); }));
     }
     return M<W>::fromStore(std::move(out));
   }

@@ -60,7 +60,9 @@ constexpr Ordering compare(const T& a, const T& b) {
 
 // ---------------------------------------------------------------------------
 // Either: a left or a right value; `Left x` and `Right x` differ even when
-// both sides have one type.
+// both sides have one type. Left and Right are aggregates: `Right{3}` builds
+// one with every compiler; `Right(3)` needs parenthesised aggregate
+// initialisation, which clang has only from version 16.
 
 template <class A>
 struct Left {

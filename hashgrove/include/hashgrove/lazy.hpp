@@ -15,7 +15,7 @@ using internal::fromListWith;
 using internal::fromListWithKey;
 using internal::null;
 using internal::singleton;
-using internal::size;
+using internal::size;  // O(n): walks the whole map (no stored count); null is O(1)
 
 // Lookup.
 using internal::at;

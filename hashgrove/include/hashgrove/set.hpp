@@ -15,7 +15,7 @@ using internal::set::fromList;
 using internal::set::fromListN;
 using internal::set::null;
 using internal::set::singleton;
-using internal::set::size;
+using internal::set::size;  // O(n): walks the whole set (no stored count); null is O(1)
 
 // Elements.
 using internal::set::delete_;

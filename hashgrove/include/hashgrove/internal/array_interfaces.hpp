@@ -5,7 +5,9 @@
 // elements), at every precedence, with no prefix and no parentheses.
 // Expression: `fromList' n [elements]` of module Data.HashMap.Internal.Array.
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <ranges>
 #include <string>
 #include <vector>
@@ -39,6 +41,44 @@ struct ArrayTag {
   using apply = Array<A>;
 };
 
+namespace detail {
+// The elements of an array in index order, each forced as it is read (what
+// std::views::transform over the slots gives; clang before 16 cannot compile
+// the standard's range adaptors with libstdc++ 12).
+template <class E>
+class SlotValues {
+ public:
+  class iterator {
+   public:
+    using value_type = E;
+    using difference_type = std::ptrdiff_t;
+    using iterator_concept = std::forward_iterator_tag;
+    iterator() = default;
+    explicit iterator(const Slot<E>* p) : p_(p) {}
+    const E& operator*() const { return slotValue<E>(*p_); }
+    iterator& operator++() {
+      ++p_;
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator old = *this;
+      ++p_;
+      return old;
+    }
+    friend bool operator==(const iterator&, const iterator&) = default;
+
+   private:
+    const Slot<E>* p_ = nullptr;
+  };
+  explicit SlotValues(const Array<E>& a) : a_(&a) {}
+  iterator begin() const { return iterator(a_->begin()); }
+  iterator end() const { return iterator(a_->end()); }
+
+ private:
+  const Array<E>* a_;
+};
+}  // namespace detail
+
 // The elements of a, forced, as a vector (for printers and lifting).
 template <class E>
 std::vector<E> forcedElements(const Array<E>& a) {
@@ -53,10 +93,7 @@ std::vector<E> forcedElements(const Array<E>& a) {
 template <class E>
 struct basis::Show<hashgrove::internal::array::Array<E>> : basis::ShowDefaults<hashgrove::internal::array::Array<E>> {
   static void showsPrec(int, const hashgrove::internal::array::Array<E>& a, std::string& out) {
-    using Slot = hashgrove::internal::array::Slot<E>;
-    basis::showList<E>(
-        a | std::views::transform([](const Slot& x) -> const E& { return hashgrove::internal::array::slotValue<E>(x); }),
-        out);
+    basis::showList<E>(hashgrove::internal::array::detail::SlotValues<E>(a), out);
   }
 };
 

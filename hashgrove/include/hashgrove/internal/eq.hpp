@@ -20,6 +20,7 @@
 #include <functional>
 #include <iterator>
 #include <ranges>
+#include <span>
 #include <type_traits>
 #include <utility>
 
@@ -112,14 +113,20 @@ class LeafIterator {
   std::array<Frame, detail::kMaxBranchDepth> stack_{};
 };
 
-// The Leaf and Collision nodes of a map, produced on demand.
+// The Leaf and Collision nodes of a map, produced on demand. A view, with
+// the members std::ranges::view_interface would add written out (clang
+// before 16 cannot instantiate view_interface with libstdc++ 12).
 template <class K, class V>
-class LeafRange : public std::ranges::view_interface<LeafRange<K, V>> {
+class LeafRange : public std::ranges::view_base {
  public:
   LeafRange() = default;
   explicit LeafRange(HashMap<K, V> m) : map_(std::move(m)) {}
   LeafIterator<K, V> begin() const { return LeafIterator<K, V>(map_); }
   LeafIterator<K, V> end() const noexcept { return LeafIterator<K, V>(); }
+  bool empty() const { return begin() == end(); }
+  explicit operator bool() const { return !empty(); }
+  // The first node; the range must not be empty.
+  decltype(auto) front() const { return *begin(); }
 
  private:
   HashMap<K, V> map_;
@@ -153,8 +160,8 @@ bool equalNodes(const HashMap<K, V1>& a, const HashMap<K, V2>& b, PairTest& test
       return b.kind() == Kind::Leaf && a.nodeHash() == b.nodeHash() && test(a.leaf(), b.leaf());
     case Kind::Collision:
       if (b.kind() != Kind::Collision || a.nodeHash() != b.nodeHash()) return false;
-      return list::isPermutationBy(test, std::ranges::subrange(a.bucket(), a.bucket() + a.bucketSize()),
-                                   std::ranges::subrange(b.bucket(), b.bucket() + b.bucketSize()));
+      return list::isPermutationBy(test, std::span(a.bucket(), static_cast<std::size_t>(a.bucketSize())),
+                                   std::span(b.bucket(), static_cast<std::size_t>(b.bucketSize())));
   }
   const std::int64_t n = a.childCount();
   if (n != b.childCount()) return false;
@@ -177,8 +184,8 @@ bool equalLeafLists(const HashMap<K1, V1>& a, const HashMap<K2, V2>& b, PairTest
       if (!test(x->leaf(), y->leaf())) return false;
     } else {
       if (x->bucketSize() != y->bucketSize()) return false;
-      if (!list::isPermutationBy(test, std::ranges::subrange(x->bucket(), x->bucket() + x->bucketSize()),
-                                 std::ranges::subrange(y->bucket(), y->bucket() + y->bucketSize())))
+      if (!list::isPermutationBy(test, std::span(x->bucket(), static_cast<std::size_t>(x->bucketSize())),
+                                 std::span(y->bucket(), static_cast<std::size_t>(y->bucketSize()))))
         return false;
     }
   }

@@ -249,8 +249,11 @@ class TrieIterator {
 };
 
 // The pairs of a map in trie order, produced on demand. Holds the map.
+// A view (std::ranges::view_base); the members std::ranges::view_interface
+// would add are written out, as clang before 16 cannot instantiate
+// view_interface with libstdc++ 12.
 template <class K, class V, class Proj>
-class TrieRange : public std::ranges::view_interface<TrieRange<K, V, Proj>> {
+class TrieRange : public std::ranges::view_base {
  public:
   using iterator = TrieIterator<K, V, Proj>;
 
@@ -260,6 +263,9 @@ class TrieRange : public std::ranges::view_interface<TrieRange<K, V, Proj>> {
   iterator begin() const { return iterator(map_); }
   iterator end() const noexcept { return iterator(); }
   bool empty() const noexcept { return map_.kind() == Kind::Empty; }
+  explicit operator bool() const noexcept { return !empty(); }
+  // The first element; the range must not be empty.
+  decltype(auto) front() const { return *begin(); }
 
  private:
   HashMap<K, V> map_;

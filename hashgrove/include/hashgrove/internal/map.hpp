@@ -18,6 +18,7 @@
 #include <ranges>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include <basis/functor.hpp>
 #include <basis/lazy.hpp>
@@ -110,9 +111,11 @@ HashMap<K, basis::lazy_value_t<X>> replace(const X& x, const HashMap<K, V>& m) {
 template <class F, class K, class V>
 HashMap<std::remove_cvref_t<std::invoke_result_t<F&, const K&>>, V> mapKeys(F f, const HashMap<K, V>& m) {
   using K2 = std::remove_cvref_t<std::invoke_result_t<F&, const K&>>;
-  auto pairs = toList(m) | std::views::transform([&f](const std::pair<K, basis::Lazy<V>>& p) {
-                 return std::pair<K2, basis::Lazy<V>>(f(p.first), p.second);
-               });
+  // The new pairs in trie order, then fromList of them: fromList would copy a
+  // range it cannot index into such a vector anyway (and clang before 16
+  // cannot compile std::views::transform with libstdc++ 12).
+  std::vector<std::pair<K2, basis::Lazy<V>>> pairs;
+  for (const auto& [k, v] : m) pairs.emplace_back(f(k), v);
   return internal::fromList(pairs);
 }
 

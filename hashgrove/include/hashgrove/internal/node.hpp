@@ -431,8 +431,10 @@ bool null(const HashMap<K, V>& m) noexcept {
   return m.kind() == Kind::Empty;
 }
 
-// The number of pairs. O(n): nodes keep no counts. Walks with an explicit
-// stack, so even a damaged, arbitrarily deep trie is counted safely.
+// The number of pairs. O(n), linear in the size: nodes keep no counts, so
+// every call walks the whole trie; keep the count beside the map rather than
+// asking per operation (`null` is O(1)). Walks with an explicit stack, so
+// even a damaged, arbitrarily deep trie is counted safely.
 template <class K, class V>
 std::int64_t size(const HashMap<K, V>& m) {
   std::int64_t n = 0;

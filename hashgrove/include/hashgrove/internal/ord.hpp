@@ -13,6 +13,7 @@
 #include <compare>
 #include <cstdint>
 #include <ranges>
+#include <span>
 #include <utility>
 
 #include <basis/error.hpp>
@@ -62,8 +63,8 @@ basis::Ordering cmp(CK ck, CV cv, const HashMap<K1, V1>& a, const HashMap<K2, V2
       if (x->nodeHash() != y->nodeHash()) return x->nodeHash() < y->nodeHash() ? basis::LT : basis::GT;
       if (x->bucketSize() != y->bucketSize()) return x->bucketSize() < y->bucketSize() ? basis::LT : basis::GT;
       const basis::Ordering o =
-          list::unorderedCompare(pairs, std::ranges::subrange(x->bucket(), x->bucket() + x->bucketSize()),
-                                 std::ranges::subrange(y->bucket(), y->bucket() + y->bucketSize()));
+          list::unorderedCompare(pairs, std::span(x->bucket(), static_cast<std::size_t>(x->bucketSize())),
+                                 std::span(y->bucket(), static_cast<std::size_t>(y->bucketSize())));
       if (o != basis::EQ) return o;
     } else {
       basis::throwErrorCall(cmpError());

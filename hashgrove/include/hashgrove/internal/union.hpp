@@ -24,8 +24,9 @@
 //   [[noreturn]] void patternFailure() const;
 //
 // The value-lazy unions (unionWithKey, unionWith, union_) live here; the
-// value-strict ones in hashgrove/internal/strict.hpp; juxtor's aligning union
-// uses the value-strict one with its own combining function.
+// value-strict ones in hashgrove/internal/strict.hpp. juxtor's aligning union
+// builds its step on the value-lazy one (LazyUnionStepBase: its bucket update
+// and errors) with a combining function of its own.
 
 #include <bit>
 #include <concepts>

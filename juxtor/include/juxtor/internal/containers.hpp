@@ -59,7 +59,10 @@ struct Zip<basis::SeqTag> : ZipDefaults<basis::SeqTag> {
   static basis::Seq<basis::Mapped<Fn, A, B>> zipWith(Fn f, const basis::Seq<A>& xs, const basis::Seq<B>& ys) {
     std::vector<basis::Mapped<Fn, A, B>> out;
     out.reserve(std::min(xs.size(), ys.size()));
-    for (auto i = xs.begin(), j = ys.begin(); i != xs.end() && j != ys.end(); ++i, ++j) out.push_back(f(*i, *j));
+    // Two declarations: the iterators of Seq<A> and Seq<B> differ in type.
+    auto i = xs.begin();
+    auto j = ys.begin();
+    for (; i != xs.end() && j != ys.end(); ++i, ++j) out.push_back(f(*i, *j));
     return basis::Seq<basis::Mapped<Fn, A, B>>::fromRange(out);
   }
 };

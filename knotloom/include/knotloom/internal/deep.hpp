@@ -47,8 +47,10 @@ class DeepRun {
   template <class... A>
   Result native(int depth, const A&... args) {
     if (depth >= kNativeDepth) return replay(Args(args...));
+    // this-> spelled out: clang takes the capture for unused when a step
+    // never calls the generic lambda and so never instantiates its body.
     return step_(args..., [this, depth](const auto&... child) -> Result {
-      return native(depth + 1, child...);
+      return this->native(depth + 1, child...);
     });
   }
 

@@ -24,7 +24,9 @@ namespace detail {
 // the serialisation library's "not enough bytes") before anything is
 // allocated; ill-formed bytes fail with kInvalidUtf8Stream after them.
 SCRIBLET_API std::optional<ShortText> getShortText(basis::binary::Get& g);
-// Reads a list of texts without trusting its count for memory.
+// Reads a list of texts. A count above a text per 8 bytes left (each text
+// takes at least its 8-byte count) fails before anything is allocated; the
+// list then reserves room for that count at once.
 SCRIBLET_API std::optional<std::vector<ShortText>> getShortTextList(basis::binary::Get& g);
 }  // namespace detail
 }  // namespace scriblet

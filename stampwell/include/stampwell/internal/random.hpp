@@ -119,9 +119,11 @@ std::pair<UUID, G> randomR(std::pair<UUID, UUID> range, G g) {
 // element stepped over unread still takes its two draws, to reach the next),
 // so walking n elements draws 2n words and no more. Every `begin()` starts
 // again from g. An iterator caches the element it stands on: dereferencing
-// one iterator object from several threads at once is a data race.
+// one iterator object from several threads at once is a data race. A view,
+// with the members std::ranges::view_interface would add written out (clang
+// before 16 cannot instantiate view_interface with libstdc++ 12).
 template <Word64Generator G>
-class RandomUUIDs : public std::ranges::view_interface<RandomUUIDs<G>> {
+class RandomUUIDs : public std::ranges::view_base {
  public:
   class iterator {
    public:
@@ -173,6 +175,11 @@ class RandomUUIDs : public std::ranges::view_interface<RandomUUIDs<G>> {
 
   iterator begin() const { return iterator(g_); }
   std::unreachable_sentinel_t end() const noexcept { return {}; }
+  // Never empty.
+  constexpr bool empty() const noexcept { return false; }
+  constexpr explicit operator bool() const noexcept { return true; }
+  // Element 0, `random(g).first`. Throws what g throws.
+  UUID front() const { return *begin(); }
 
  private:
   G g_{};

@@ -114,7 +114,8 @@ bool null(const HashSet<T>& s) noexcept {
   return s.asMap().kind() == Kind::Empty;
 }
 
-// The number of elements. O(n): nodes keep no counts.
+// The number of elements. O(n), linear in the size: nodes keep no counts, so
+// every call walks the whole set; `null` is O(1).
 template <class T>
 std::int64_t size(const HashSet<T>& s) {
   return internal::size(s.asMap());
