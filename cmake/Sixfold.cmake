@@ -57,6 +57,16 @@ function(sixfold_library name)
   set_target_properties(${name} PROPERTIES
     VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
     EXPORT_NAME ${name})
+  # Installed, a library finds the project's libraries it needs in its own
+  # folder: a program linked with --as-needed names only the libraries it
+  # calls, and its own run path does not serve the libraries those bring in.
+  # The build tree keeps CMake's absolute paths to the other targets' folders.
+  # basis needs none of the project's libraries; a run path for it would also
+  # leave its build-tree copy with CMake's padding of empty entries, which
+  # the loader reads as the current directory.
+  if(NOT name STREQUAL "basis")
+    set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN")
+  endif()
   if(ARG_HIDDEN)
     set_target_properties(${name} PROPERTIES
       C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden
