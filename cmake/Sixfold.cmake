@@ -100,7 +100,9 @@ endfunction()
 
 # sixfold_tests(<name> [LIBS <extra>...])
 # One GoogleTest program <name>_tests from tests/*.cpp (and tests/*.c),
-# with RapidCheck, discovered by CTest.
+# with RapidCheck, discovered by CTest as <name>.<Suite>.<Test> with the label
+# <name>: suite names repeat across the libraries, and CTest sets a property
+# on every test of a name, so unprefixed names would mix the labels.
 function(sixfold_tests name)
   if(NOT SIXFOLD_BUILD_TESTS)
     return()
@@ -117,7 +119,7 @@ function(sixfold_tests name)
   target_link_libraries(${name}_tests PRIVATE ${name}::${name} ${ARG_LIBS}
     GTest::gtest GTest::gtest_main rapidcheck rapidcheck_gtest)
   include(GoogleTest)
-  gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST
+  gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."
     PROPERTIES LABELS ${name})
 endfunction()
 
