@@ -57,6 +57,16 @@ function(sixfold_library name)
   set_target_properties(${name} PROPERTIES
     VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
     EXPORT_NAME ${name})
+  # Installed, a library finds the project's libraries it needs in its own
+  # folder: a program linked with --as-needed names only the libraries it
+  # calls, and its own run path does not serve the libraries those bring in.
+  # The build tree keeps CMake's absolute paths to the other targets' folders.
+  # basis needs none of the project's libraries; a run path for it would also
+  # leave its build-tree copy with CMake's padding of empty entries, which
+  # the loader reads as the current directory.
+  if(NOT name STREQUAL "basis")
+    set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN")
+  endif()
   if(ARG_HIDDEN)
     set_target_properties(${name} PROPERTIES
       C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden
@@ -90,7 +100,9 @@ endfunction()
 
 # sixfold_tests(<name> [LIBS <extra>...])
 # One GoogleTest program <name>_tests from tests/*.cpp (and tests/*.c),
-# with RapidCheck, discovered by CTest.
+# with RapidCheck, discovered by CTest as <name>.<Suite>.<Test> with the label
+# <name>: suite names repeat across the libraries, and CTest sets a property
+# on every test of a name, so unprefixed names would mix the labels.
 function(sixfold_tests name)
   if(NOT SIXFOLD_BUILD_TESTS)
     return()
@@ -107,7 +119,7 @@ function(sixfold_tests name)
   target_link_libraries(${name}_tests PRIVATE ${name}::${name} ${ARG_LIBS}
     GTest::gtest GTest::gtest_main rapidcheck rapidcheck_gtest)
   include(GoogleTest)
-  gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST
+  gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."
     PROPERTIES LABELS ${name})
 endfunction()
 

@@ -3,6 +3,7 @@
 #include <scriblet/scan.h>
 #include <scriblet/scriblet.hpp>
 
+#include <cstdint>
 #include <iostream>
 #include <string>
 
@@ -44,8 +45,17 @@ int main() {
   }
 
   // The scanning routines are plain C functions: any program can call them.
+  // The validator answers 0 for well-formed bytes, 1 for ill-formed ones, and
+  // -k for bytes that end k bytes short of a character.
+  const auto validity = [](std::int32_t answer) {
+    const std::string meaning = answer == 0   ? "well-formed"
+                                : answer == 1 ? "ill-formed"
+                                              : "ends " + std::to_string(-answer) + (answer == -1 ? " byte short" : " bytes short");
+    return std::to_string(answer) + " (" + meaning + ")";
+  };
   const char bytes[] = "a\xC3\xA9\xE2\x82\xAC";
-  std::cout << "hs_scriblet_length: " << hs_scriblet_length(bytes, sizeof bytes - 1)
-            << ", hs_scriblet_is_valid_utf8: " << hs_scriblet_is_valid_utf8(bytes, sizeof bytes - 1)
-            << ", truncated: " << hs_scriblet_is_valid_utf8(bytes, sizeof bytes - 2) << '\n';
+  std::cout << "hs_scriblet_length: " << hs_scriblet_length(bytes, sizeof bytes - 1) << '\n'
+            << "hs_scriblet_is_valid_utf8: " << validity(hs_scriblet_is_valid_utf8(bytes, sizeof bytes - 1))
+            << "; cut in the last character: " << validity(hs_scriblet_is_valid_utf8(bytes, sizeof bytes - 2))
+            << "; a surrogate: " << validity(hs_scriblet_is_valid_utf8("\xED\xA0\x80", 3)) << '\n';
 }

@@ -5,7 +5,6 @@
 #include <rapidcheck/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>

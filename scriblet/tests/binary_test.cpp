@@ -6,13 +6,13 @@
 #include <basis/binary.hpp>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "binary_nesting.hpp"
 #include "depth_check.hpp"
+#include "probes.hpp"
 #include "test_util.hpp"
 
 namespace {
@@ -114,14 +114,15 @@ TEST(BinaryForm, InputInChunksDecodesTheSame) {
   }
 }
 
-// The least times of a few runs of f and of g, taken in turns so that a
-// slow spell of the machine weighs on both alike, in seconds.
+// The least thread CPU times of a few runs of f and of g, taken in turns so
+// that a slow spell of the machine (a cold cache, a slower clock) weighs on
+// both alike, in seconds. Time spent waiting for a core does not count.
 template <class F, class G>
 std::pair<double, double> leastTimes(int runs, F&& f, G&& g) {
   auto seconds = [](auto&& h) {
-    const auto start = std::chrono::steady_clock::now();
+    const double start = probes::threadCpuSeconds();
     h();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return probes::threadCpuSeconds() - start;
   };
   std::pair<double, double> best(1e30, 1e30);
   for (int i = 0; i < runs; ++i) {

@@ -1,0 +1,43 @@
+# Checks the suite's test names and labels: no two tests share a name, and
+# each library's label selects that library's tests only, so that
+# `ctest -L <library>` runs one library. LIBRARIES: the libraries' names,
+# separated by commas.
+function(list_tests out)
+  execute_process(COMMAND ${CTEST} --test-dir ${BUILD_DIR} -N ${ARGN}
+    OUTPUT_VARIABLE text RESULT_VARIABLE rc)
+  if(rc)
+    message(FATAL_ERROR "ctest -N ${ARGN} failed: ${rc}")
+  endif()
+  string(REGEX MATCHALL "Test +#[0-9]+: [^\n]+" lines "${text}")
+  set(names "")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^Test +#[0-9]+: " "" name "${line}")
+    list(APPEND names "${name}")
+  endforeach()
+  set(${out} "${names}" PARENT_SCOPE)
+endfunction()
+
+list_tests(all)
+list(SORT all)
+set(previous "")
+set(repeated "")
+foreach(name IN LISTS all)
+  if(name STREQUAL previous)
+    list(APPEND repeated "${name}")
+  endif()
+  set(previous "${name}")
+endforeach()
+if(repeated)
+  list(REMOVE_DUPLICATES repeated)
+  message(FATAL_ERROR "test names used more than once: ${repeated}")
+endif()
+
+string(REPLACE "," ";" libraries "${LIBRARIES}")
+foreach(lib IN LISTS libraries)
+  list_tests(labelled -L "^${lib}$")
+  set(strangers ${labelled})
+  list(FILTER strangers EXCLUDE REGEX "^${lib}\\.")
+  if(strangers)
+    message(FATAL_ERROR "the label ${lib} selects other tests: ${strangers}")
+  endif()
+endforeach()
