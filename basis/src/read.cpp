@@ -444,9 +444,10 @@ constexpr std::uint32_t kHasComma = std::uint32_t{1} << 30;
 constexpr std::uint32_t kOffsetMask = kHasComma - 1;
 
 // The state of the group opened by the "(" at the front of `in` (after
-// blanks), lexing it when it is not known yet; kUnknown when `in` is not the
-// tail of the running parse's input (or that input is too long to index).
-GroupState groupAt(std::string_view in) {
+// blanks), lexing it when it is not known yet and `lex` allows; kUnknown when
+// it stays unknown, or `in` is not the tail of the running parse's input (or
+// that input is too long to index).
+GroupState groupAt(std::string_view in, bool lex = true) {
   detail::ReadContext& ctx = detail::readContext();
   const std::string_view s = skipSpaces(in);
   if (!ctx.active || s.empty() || s[0] != '(') return kUnknown;
@@ -458,6 +459,7 @@ GroupState groupAt(std::string_view in) {
   if (start < ctx.groups.size() && ctx.groups[start] != kUnknown) {
     return static_cast<GroupState>(ctx.groups[start]);
   }
+  if (!lex) return kUnknown;
   // One pass over the group, recording every group closed inside it too.
   // Brackets of every kind nest alike: a well-formed text nests them
   // properly, so this finds its groups; any other text yields no parse.
@@ -502,7 +504,13 @@ GroupState groupAt(std::string_view in) {
 }  // namespace
 
 bool mayHoldTuple(std::string_view in) {
-  const GroupState state = groupAt(in);
+  // Only where "(" follows "(" can a tuple be confused with the parentheses
+  // around it or around its first element; elsewhere each run of
+  // parentheses tries it once, so the group is lexed only for the former
+  // (what an earlier pass found is used either way).
+  const std::string_view s = skipSpaces(in);
+  if (s.empty() || s[0] != '(') return true;
+  const GroupState state = groupAt(s, skipSpaces(s.substr(1)).starts_with('('));
   return state != kUnclosed && state != kPlain;
 }
 

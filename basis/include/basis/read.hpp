@@ -146,12 +146,13 @@ bool chargeRead(std::size_t bytes) noexcept;
 std::int64_t lastReadWork() noexcept;
 }  // namespace detail
 
-// False when the next lexeme is "(" and the bracket group it opens (brackets
-// of every kind nest; the group ends at the closing bracket of its depth)
+// False when the next two lexemes are "(" and the group the first opens
+// (brackets of every kind nest; it ends at the closing bracket of its depth)
 // never closes, or closes holding no comma outside inner brackets: a tuple of
-// two or more elements cannot start there. True otherwise, and for input that
-// is not the tail of the running parse's input. The first call for a group
-// lexes it; later ones are O(1). Throws only std::bad_alloc.
+// two or more elements cannot start there. True otherwise (one "(" alone
+// leaves no way to split a run), and for input that is not the tail of the
+// running parse's input. The first call for a group lexes it; later ones are
+// O(1). Throws only std::bad_alloc.
 bool mayHoldTuple(std::string_view in);
 // False when the next lexeme is "(" and the bracket group it opens never
 // closes; true otherwise (as mayHoldTuple). Amortised O(1).
