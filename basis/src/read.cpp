@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <system_error>
 
 #include "basis/utf8.hpp"
@@ -24,18 +26,28 @@ bool chargeRead(std::size_t bytes) noexcept {
   ReadContext& ctx = readContext();
   if (!ctx.active) return true;
   if (ctx.exhausted) return false;
-  ctx.budget -= bytes == 0 ? 1 : static_cast<std::int64_t>(bytes);
+  const std::int64_t cost = bytes == 0 ? 1 : static_cast<std::int64_t>(bytes);
+  ctx.examined += cost;
+  ctx.budget -= cost;
   if (ctx.budget < 0) ctx.exhausted = true;
   return !ctx.exhausted;
 }
+
+namespace {
+thread_local std::int64_t lastWork = 0;
+}  // namespace
+
+std::int64_t lastReadWork() noexcept { return lastWork; }
 }  // namespace detail
 
 namespace {
 
-// The bytes one parse may lex: a fixed allowance plus a multiple of the
-// input length, far above what any well-formed text needs.
-constexpr std::int64_t kBaseBudget = std::int64_t{1} << 20;
-constexpr std::int64_t kBudgetPerByte = 16;
+// The bytes one parse may examine: a small allowance plus a multiple of the
+// input length. The library's parsers examine each byte a few times (a
+// number bounded by how deeply the read type nests), so this only stops a
+// parser that splits its input in ever more ways.
+constexpr std::int64_t kBaseBudget = std::int64_t{1} << 16;
+constexpr std::int64_t kBudgetPerByte = 1024;
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
@@ -342,7 +354,12 @@ ReadScope::ReadScope(std::string_view input) noexcept {
   if (owner_) {
     ctx.active = true;
     ctx.exhausted = false;
-    ctx.budget = kBaseBudget + kBudgetPerByte * static_cast<std::int64_t>(input.size());
+    ctx.examined = 0;
+    const auto size = static_cast<std::int64_t>(
+        std::min<std::size_t>(input.size(), std::numeric_limits<std::int64_t>::max() / (2 * kBudgetPerByte)));
+    ctx.budget = kBaseBudget + kBudgetPerByte * size;
+    ctx.begin = input.data();
+    ctx.size = input.size();
   }
 }
 
@@ -351,6 +368,21 @@ ReadScope::~ReadScope() {
     detail::ReadContext& ctx = detail::readContext();
     ctx.active = false;
     ctx.exhausted = false;
+    ctx.begin = nullptr;
+    ctx.size = 0;
+    detail::lastWork = ctx.examined;
+    // A thread keeps small tables for its next parse and gives back large ones.
+    constexpr std::size_t kKept = std::size_t{64} << 10;
+    if (ctx.groups.capacity() > kKept) {
+      std::vector<unsigned char>().swap(ctx.groups);
+    } else {
+      ctx.groups.clear();
+    }
+    if (ctx.open.capacity() > kKept / sizeof(std::uint32_t)) {
+      std::vector<std::uint32_t>().swap(ctx.open);
+    } else {
+      ctx.open.clear();
+    }
   }
 }
 
@@ -400,6 +432,101 @@ std::optional<std::string_view> expect(std::string_view in, Lexeme::Kind kind,
   return rest;
 }
 
+namespace {
+
+// What is known of the bracket group opened at one "(" of the parse's input.
+enum GroupState : unsigned char { kUnknown = 0, kUnclosed = 1, kPlain = 2, kWithComma = 3 };
+
+// Stack entries while a group is lexed: the opening bracket's offset, and
+// two flags in the top bits.
+constexpr std::uint32_t kIsParen = std::uint32_t{1} << 31;
+constexpr std::uint32_t kHasComma = std::uint32_t{1} << 30;
+constexpr std::uint32_t kOffsetMask = kHasComma - 1;
+
+// The state of the group opened by the "(" at the front of `in` (after
+// blanks), lexing it when it is not known yet and `lex` allows; kUnknown when
+// it stays unknown, or `in` is not the tail of the running parse's input (or
+// that input is too long to index).
+GroupState groupAt(std::string_view in, bool lex = true) {
+  detail::ReadContext& ctx = detail::readContext();
+  const std::string_view s = skipSpaces(in);
+  if (!ctx.active || s.empty() || s[0] != '(') return kUnknown;
+  if (ctx.size > kOffsetMask || s.data() < ctx.begin ||
+      s.data() + s.size() != ctx.begin + ctx.size) {
+    return kUnknown;
+  }
+  const std::size_t start = static_cast<std::size_t>(s.data() - ctx.begin);
+  if (start < ctx.groups.size() && ctx.groups[start] != kUnknown) {
+    return static_cast<GroupState>(ctx.groups[start]);
+  }
+  if (!lex) return kUnknown;
+  // One pass over the group, recording every group closed inside it too.
+  // Brackets of every kind nest alike: a well-formed text nests them
+  // properly, so this finds its groups; any other text yields no parse.
+  auto record = [&](std::uint32_t entry, GroupState state) {
+    if (!(entry & kIsParen)) return;
+    const std::size_t at = entry & kOffsetMask;
+    if (at >= ctx.groups.size()) {
+      ctx.groups.resize(std::min(std::max(at + 1, 2 * ctx.groups.size()), ctx.size), kUnknown);
+    }
+    ctx.groups[at] = state;
+  };
+  std::vector<std::uint32_t>& open = ctx.open;
+  open.clear();
+  std::string_view rest = s;
+  for (;;) {
+    std::size_t examined = 0;
+    auto lx = lexAt(rest, examined);
+    detail::chargeRead(examined);
+    if (!lx || lx->first.kind == Lexeme::Kind::EndOfInput) break;
+    const Lexeme& l = lx->first;
+    rest = lx->second;
+    if (l.kind != Lexeme::Kind::Punc || l.text.size() != 1) continue;
+    const char c = l.text[0];
+    if (c == '(' || c == '[' || c == '{') {
+      const auto offset = static_cast<std::uint32_t>(l.text.data() - ctx.begin);
+      open.push_back(offset | (c == '(' ? kIsParen : 0));
+    } else if (c == ')' || c == ']' || c == '}') {
+      const std::uint32_t entry = open.back();
+      open.pop_back();
+      record(entry, (entry & kHasComma) ? kWithComma : kPlain);
+      if (open.empty()) return static_cast<GroupState>(ctx.groups[start]);
+    } else if (c == ',') {
+      open.back() |= kHasComma;
+    }
+  }
+  // The input ended, or a lexeme could not be read, with groups still open.
+  for (std::uint32_t entry : open) record(entry, kUnclosed);
+  open.clear();
+  return kUnclosed;
+}
+
+}  // namespace
+
+bool mayHoldTuple(std::string_view in) {
+  // Only where "(" follows "(" can a tuple be confused with the parentheses
+  // around it or around its first element; elsewhere each run of
+  // parentheses tries it once, so the group is lexed only for the former
+  // (what an earlier pass found is used either way).
+  const std::string_view s = skipSpaces(in);
+  if (s.empty() || s[0] != '(') return true;
+  const GroupState state = groupAt(s, skipSpaces(s.substr(1)).starts_with('('));
+  return state != kUnclosed && state != kPlain;
+}
+
+bool mayClose(std::string_view in) { return groupAt(in) != kUnclosed; }
+
+namespace detail {
+std::optional<std::string_view> closeParens(std::string_view in, int count) {
+  for (int i = 0; i < count; ++i) {
+    auto close = expectPunc(in, ")");
+    if (!close) return std::nullopt;
+    in = *close;
+  }
+  return in;
+}
+}  // namespace detail
+
 char32_t Lexeme::charValue() const {
   char32_t c = 0;
   scanChar(text, c);
@@ -431,14 +558,35 @@ std::optional<std::uint64_t> Number::toWord() const {
 }
 
 double Number::toDouble() const {
-  if (base == 16) {
+  if (base != 10) {
+    // The digits as hexadecimal ones (octal regrouped three bits to four), so
+    // one correctly rounded conversion makes the value; more than a double
+    // holds is infinity.
+    std::string hex;
+    std::string_view bits = digits;
+    if (base == 8) {
+      std::string binary;
+      binary.reserve(3 * digits.size() + 3);
+      const std::size_t pad = (4 - (3 * digits.size()) % 4) % 4;
+      binary.append(pad, '0');
+      for (char c : digits) {
+        const int v = digitValue(c);
+        binary += static_cast<char>('0' + ((v >> 2) & 1));
+        binary += static_cast<char>('0' + ((v >> 1) & 1));
+        binary += static_cast<char>('0' + (v & 1));
+      }
+      hex.reserve(binary.size() / 4);
+      for (std::size_t i = 0; i < binary.size(); i += 4) {
+        const int v = (binary[i] - '0') * 8 + (binary[i + 1] - '0') * 4 + (binary[i + 2] - '0') * 2 +
+                      (binary[i + 3] - '0');
+        hex += "0123456789abcdef"[v];
+      }
+      bits = hex;
+    }
     double value = 0;
-    std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::hex);
-    return value;
-  }
-  if (base == 8) {
-    double value = 0;
-    for (char c : digits) value = value * 8 + digitValue(c);
+    const auto r = std::from_chars(bits.data(), bits.data() + bits.size(), value,
+                                   std::chars_format::hex);
+    if (r.ec == std::errc::result_out_of_range) return std::numeric_limits<double>::infinity();
     return value;
   }
   // Decimal: the exponent saturates, so absurd exponents still round to

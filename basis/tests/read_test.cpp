@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
+#include <functional>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -177,6 +179,124 @@ TEST(ReadDoubles, AcceptsNumbersAndSpecialNames) {
   ASSERT_TRUE(negZero.has_value());
   EXPECT_TRUE(std::signbit(*negZero));
   EXPECT_TRUE(basis::readsPrec<double>(7, "-1.0").empty());
+}
+
+// Every numeric form read as a double: the value the text denotes, correctly
+// rounded, infinity past the range, zero below it, the sign kept.
+TEST(ReadNumbers, DoublesFromEveryFormAndWidth) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::string zeros256(256, '0');
+  struct Case {
+    std::string text;
+    double value;
+  };
+  const std::vector<Case> cases = {
+      {"0x1" + zeros256, inf},
+      {"-0x1" + zeros256, -inf},
+      {"0X1" + std::string(256, '0'), inf},
+      {"0x1" + std::string(255, '0'), std::ldexp(1.0, 1020)},
+      {"0x1" + std::string(200, '0'), std::ldexp(1.0, 800)},
+      {"0x" + std::string(300, '0') + "1", 1.0},
+      {"0xfffffffffffff8", 72057594037927928.0},
+      {"0x20000000000000f", 144115188075855888.0},  // 2^57 + 15: rounds up
+      {"0o1" + std::string(400, '0'), inf},
+      {"-0o1" + std::string(400, '0'), -inf},
+      {"0o1" + std::string(300, '0'), std::ldexp(1.0, 900)},
+      {"0o4000000000000000011", 72057594037927952.0},  // 2^56 + 9: one rounding, up
+      {"0o400000000000000001", 9007199254740992.0},    // 2^53 + 1: ties to even
+      {"0o17", 15.0},
+      {"1" + std::string(400, '0'), inf},
+      {"-1" + std::string(400, '0'), -inf},
+      {"1" + std::string(300, '0'), 1e300},
+      {"17976931348623157" + std::string(292, '0'), std::numeric_limits<double>::max()},
+      {"17976931348623159" + std::string(292, '0'), inf},
+      {"1.7976931348623159e308", inf},
+      {"1e308", 1e308},
+      {"1e309", inf},
+      {"-1e309", -inf},
+      {"0.1e310", inf},
+      {"4.9406564584124654e-324", std::numeric_limits<double>::denorm_min()},
+      {"3e-324", std::numeric_limits<double>::denorm_min()},
+      {"2e-324", 0.0},
+      {"-2e-324", -0.0},
+      {"2.2250738585072014e-308", std::numeric_limits<double>::min()},
+      {"0." + std::string(400, '0') + "1e400", 0.1},
+      {"0.000001e6", 1.0},
+      {"12.5E+2", 1250.0},
+      {"12.5e-2", 0.125},
+      {"-0", -0.0},
+      {"0x0", 0.0},
+      {"-0o0", -0.0},
+  };
+  for (const Case& c : cases) {
+    const auto got = basis::read<double>(c.text);
+    ASSERT_TRUE(got.has_value()) << c.text.substr(0, 40);
+    EXPECT_EQ(*got, c.value) << c.text.substr(0, 40);
+    EXPECT_EQ(std::signbit(*got), std::signbit(c.value)) << c.text.substr(0, 40);
+  }
+}
+
+__extension__ typedef __int128 Wide;
+__extension__ typedef unsigned __int128 UWide;
+
+// The digits of v in the given base, with the base's prefix.
+std::string inBase(UWide v, int base) {
+  std::string digits;
+  do {
+    digits += "0123456789abcdef"[static_cast<int>(v % static_cast<unsigned>(base))];
+    v /= static_cast<unsigned>(base);
+  } while (v != 0);
+  std::reverse(digits.begin(), digits.end());
+  return (base == 16 ? "0x" : base == 8 ? "0o" : "") + digits;
+}
+
+// Integers at and one past the ends of their type, in every base and both
+// signs: the value, or no parse out of range (never a wrapped value).
+template <class T>
+void expectIntegralRange() {
+  const Wide lo = std::numeric_limits<T>::min();
+  const Wide hi = std::numeric_limits<T>::max();
+  auto text = [](Wide v, int base) {
+    return v < 0 ? "-" + inBase(static_cast<UWide>(-v), base)
+                 : inBase(static_cast<UWide>(v), base);
+  };
+  for (int base : {10, 8, 16}) {
+    for (Wide v : {Wide{0}, Wide{1}, lo, hi, hi + 1, lo - 1, Wide{-1}, Wide{1} << 64, -(Wide{1} << 64)}) {
+      const std::string t = text(v, base);
+      const auto got = basis::read<T>(t);
+      if (v >= lo && v <= hi) {
+        ASSERT_TRUE(got.has_value()) << t;
+        EXPECT_EQ(static_cast<Wide>(*got), v) << t;
+      } else {
+        EXPECT_FALSE(got.has_value()) << t;
+      }
+      // The same number with leading zeros, in parentheses, and as a double.
+      const std::string padded = v < 0 ? "-" + text(-v, base).insert(base == 10 ? 0 : 2, "000")
+                                       : text(v, base).insert(base == 10 ? 0 : 2, "000");
+      EXPECT_EQ(basis::read<T>("(" + padded + ")"), got) << padded;
+      const auto asDouble = basis::read<double>(t);
+      ASSERT_TRUE(asDouble.has_value()) << t;
+      EXPECT_EQ(*asDouble, static_cast<double>(v)) << t;
+    }
+  }
+}
+
+TEST(ReadNumbers, IntegersOfEveryWidthInEveryBase) {
+  expectIntegralRange<std::int8_t>();
+  expectIntegralRange<std::uint8_t>();
+  expectIntegralRange<std::int16_t>();
+  expectIntegralRange<std::uint16_t>();
+  expectIntegralRange<std::int32_t>();
+  expectIntegralRange<std::uint32_t>();
+  expectIntegralRange<std::int64_t>();
+  expectIntegralRange<std::uint64_t>();
+  // Fractions and exponents are not integers; huge digit runs are no parse.
+  EXPECT_EQ(basis::read<std::int64_t>("1e3"), std::nullopt);
+  EXPECT_EQ(basis::read<std::int64_t>("1.0"), std::nullopt);
+  EXPECT_EQ(basis::read<std::int64_t>("0x1" + std::string(256, '0')), std::nullopt);
+  EXPECT_EQ(basis::read<std::uint64_t>("0o1" + std::string(400, '0')), std::nullopt);
+  EXPECT_EQ(basis::read<std::int64_t>("-" + std::string(300, '9')), std::nullopt);
+  EXPECT_EQ(basis::read<std::int64_t>(std::string(300, '0') + "7"), 7);
 }
 
 TEST(ReadConstructors, OptionalEitherTheseAndSimpleEnumerations) {
@@ -467,6 +587,153 @@ TEST(ReadHostileInput, ParenthesesBeforeALongLiteralCostLinearWork) {
   const auto back = basis::read<Nested>("((" + literal + ",1),2)");
   ASSERT_TRUE(back.has_value());
   EXPECT_EQ(back->first.first.size(), std::size_t{32 << 10});
+}
+
+// Valid texts with redundant parentheses around values and their parts: each
+// reads, however many parentheses (up to the nesting limit) stand around it.
+TEST(ReadRedundantParentheses, ValidTextsReadWhateverTheirParentheses) {
+  using Pairs = std::vector<std::pair<int, int>>;
+  auto pairsIn = [](int count, int depth) {
+    std::string s = "[";
+    for (int i = 0; i < count; ++i) {
+      s += (i ? "," : "") + std::string(static_cast<std::size_t>(depth), '(') + "(1,2)" +
+           std::string(static_cast<std::size_t>(depth), ')');
+    }
+    return s + "]";
+  };
+  struct Case {
+    int count;
+    int depth;
+  };
+  for (const Case c : {Case{10, 400}, Case{100, 200}, Case{1000, 50}, Case{1, 510}}) {
+    const auto xs = basis::read<Pairs>(pairsIn(c.count, c.depth));
+    ASSERT_TRUE(xs.has_value()) << c.count << " pairs in " << c.depth;
+    EXPECT_EQ(*xs, Pairs(static_cast<std::size_t>(c.count), {1, 2}));
+  }
+  // A long literal in parentheses as the first element of a pair.
+  const std::string x(std::size_t{4} << 20, 'x');
+  const auto big = basis::read<std::pair<std::string, int>>("((((\"" + x + "\"))),1)");
+  ASSERT_TRUE(big.has_value());
+  EXPECT_EQ(big->first, x);
+  EXPECT_EQ(big->second, 1);
+  // Parentheses at every level of nested tuples, and around the parts.
+  using Nested = std::tuple<std::pair<int, std::string>, std::vector<std::pair<int, int>>, bool>;
+  const Nested nested{{-1, "a"}, {{2, 3}}, true};
+  const std::string parts = "(((-1)),((\"a\")))," "(([((2,3))]))," "(True)";
+  EXPECT_EQ(basis::read<Nested>("(((" + parts + ")))"), nested);
+  EXPECT_EQ(basis::read<Nested>(std::string(300, '(') + "((-1,\"a\"),[(2,3)],True)" +
+                                std::string(300, ')')),
+            nested);
+  // Blanks between the parentheses change nothing.
+  EXPECT_EQ((basis::read<std::pair<int, int>>(" ( ( ( 1 , 2 ) ) ) ")), std::make_pair(1, 2));
+  // Unbalanced or misplaced parentheses stay no parse.
+  EXPECT_FALSE((basis::read<std::pair<int, int>>("(((1,2))")).has_value());
+  EXPECT_FALSE((basis::read<std::pair<int, int>>("((1,2)))")).has_value());
+  EXPECT_FALSE((basis::read<std::pair<int, int>>("((1),2))")).has_value());
+  EXPECT_FALSE((basis::read<std::pair<int, int>>("((1,2]")).has_value());
+  EXPECT_FALSE((basis::read<std::pair<int, int>>("[(1,2)")).has_value());
+}
+
+// The bytes a read examines, per byte of its text: valid texts of every shape
+// and hostile ones stay within a small constant at every size, so a parse
+// never comes near its budget and a hostile text costs no more than a valid one.
+TEST(ReadRedundantParentheses, WorkIsLinearInTheText) {
+  using Entries = std::vector<std::pair<std::string, int>>;
+  using Nested = std::pair<std::pair<std::string, int>, int>;
+  auto literal = [](std::size_t n) { return "\"" + std::string(n, 'x') + "\""; };
+  struct Family {
+    const char* name;
+    bool valid;
+    std::function<std::string(std::size_t)> make;
+    std::function<bool(const std::string&)> read;
+  };
+  auto readEntries = [](const std::string& s) { return basis::read<Entries>(s).has_value(); };
+  auto readNested = [](const std::string& s) { return basis::read<Nested>(s).has_value(); };
+  const std::vector<Family> families = {
+      {"list of pairs", true,
+       [](std::size_t n) {
+         std::string s = "[";
+         while (s.size() + 16 < n) s += (s.size() > 1 ? "," : "") + std::string("(\"entry\",12345)");
+         return s + "]";
+       },
+       readEntries},
+      {"pairs in 400 parentheses", true,
+       [](std::size_t n) {
+         const std::size_t k = std::min<std::size_t>(400, n / 40 + 1);
+         std::string s = "[";
+         while (s.size() == 1 || s.size() + 2 * k + 12 < n) {
+           s += (s.size() > 1 ? "," : "") + std::string(k, '(') + "(\"e\",1)" + std::string(k, ')');
+         }
+         return s + "]";
+       },
+       readEntries},
+      {"literal in parentheses in a pair", true,
+       [&](std::size_t n) { return "((((" + literal(n) + "))),1)"; },
+       [](const std::string& s) { return basis::read<std::pair<std::string, int>>(s).has_value(); }},
+      {"500 ( then a literal", false,
+       [&](std::size_t n) { return std::string(std::min<std::size_t>(500, n / 3), '(') + literal(n); },
+       readNested},
+      {"only (", false, [](std::size_t n) { return std::string(n, '('); }, readNested},
+      {"open tuples", false,
+       [](std::size_t n) {
+         std::string s;
+         while (s.size() < n) s += "((1,";
+         return s;
+       },
+       readNested},
+      {"list of unclosed runs", false,
+       [&](std::size_t n) {
+         std::string s = "[";
+         while (s.size() < n) s += std::string(100, '(') + literal(20) + ",";
+         return s;
+       },
+       readEntries},
+  };
+  for (std::size_t size : {std::size_t{100}, std::size_t{1} << 10, std::size_t{16} << 10, std::size_t{1} << 20}) {
+    double validWork = 0;
+    for (const Family& f : families) {
+      const std::string text = f.make(size);
+      EXPECT_EQ(f.read(text), f.valid) << f.name << " at " << size;
+      const double perByte =
+          static_cast<double>(basis::detail::lastReadWork()) / static_cast<double>(text.size());
+      EXPECT_LT(perByte, 8.0) << f.name << " at " << size;
+      if (f.valid) {
+        validWork = std::max(validWork, perByte);
+      } else {
+        EXPECT_LT(perByte, 10 * validWork) << f.name << " at " << size;
+      }
+    }
+  }
+}
+
+// The same comparison in thread CPU time: hostile texts of a size against a
+// valid list of pairs of that size.
+TEST(ReadRedundantParentheses, HostileTextsCostNoMoreTimeThanValidOnes) {
+  using Entries = std::vector<std::pair<std::string, int>>;
+  using Nested = std::pair<std::pair<std::string, int>, int>;
+  auto cpu = [](auto&& f) {
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+      timespec a{}, b{};
+      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &a);
+      f();
+      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &b);
+      best = std::min(best, static_cast<double>(b.tv_sec - a.tv_sec) + 1e-9 * static_cast<double>(b.tv_nsec - a.tv_nsec));
+    }
+    return best;
+  };
+  for (std::size_t size : {std::size_t{16} << 10, std::size_t{1} << 20}) {
+    std::string valid = "[";
+    while (valid.size() + 16 < size) valid += (valid.size() > 1 ? "," : "") + std::string("(\"entry\",12345)");
+    valid += "]";
+    const std::string runs = std::string(500, '(') + "\"" + std::string(size - 502, 'x') + "\"";
+    const std::string opens(size, '(');
+    const double benign = cpu([&] { EXPECT_TRUE(basis::read<Entries>(valid).has_value()); });
+    for (const std::string* hostile : {&runs, &opens}) {
+      const double bad = cpu([&] { EXPECT_FALSE(basis::read<Nested>(*hostile).has_value()); });
+      EXPECT_LT(bad, 10 * benign + 0.002) << "size " << size << ": hostile " << bad << " s, valid " << benign << " s";
+    }
+  }
 }
 
 TEST(ReadHostileInput, LongFlatListsCostNoStack) {

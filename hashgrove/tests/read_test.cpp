@@ -106,6 +106,26 @@ TEST(MapParsing, ParenthesesBeforeALongLiteralCostLinearWork) {
   EXPECT_LT(bad, 40 * benign + 0.005) << "hostile " << bad << " s, valid " << benign << " s";
 }
 
+// Maps whose pairs stand in many redundant parentheses read at every size,
+// in work (bytes examined) a small constant per byte of the text.
+TEST(MapParsing, PairsInManyParenthesesRead) {
+  using Named = HashMap<std::string, int>;
+  for (std::size_t bytes : {std::size_t{1} << 10, std::size_t{16} << 10, std::size_t{1} << 20}) {
+    std::string text = "fromList [";
+    int count = 0;
+    while (count == 0 || text.size() + 620 < bytes) {
+      text += (count > 0 ? "," : "") + std::string(300, '(') + "(\"k" + std::to_string(count) + "\"," +
+              std::to_string(count) + ")" + std::string(300, ')');
+      ++count;
+    }
+    text += "]";
+    const auto m = basis::read<Named>(text);
+    ASSERT_TRUE(m.has_value()) << bytes;
+    EXPECT_EQ(internal::size(*m), count);
+    EXPECT_LT(static_cast<double>(basis::detail::lastReadWork()) / static_cast<double>(text.size()), 8.0);
+  }
+}
+
 TEST(MapParsing, LiftedParserUsesTheGivenValueParser) {
   // Values written as words "one" / "two".
   auto words = [](int, std::string_view in) {

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +15,7 @@
 #include <knotloom/interfaces.hpp>
 #include <knotloom/knotloom.hpp>
 
+#include "depth_check.hpp"
 #include "layers.hpp"
 
 namespace {
@@ -131,6 +136,68 @@ TEST(TextForm, DeepTextsReadBackAndHostileNestingYieldsNoParse) {
   EXPECT_FALSE(basis::read<Nat>(std::string(100'000, '(') + "Fix Nothing" + std::string(100'000, ')')).has_value());
   EXPECT_FALSE(basis::read<Nat>("Fix (Just " + std::string(100'000, '(') + "Fix Nothing" + std::string(100'001, ')'))
                    .has_value());
+}
+
+// The peak memory of one read, in a forked child: the growth of its peak
+// resident size over the size of the text; or what went wrong.
+template <class Read>
+std::string peakPerByte(const std::string& text, double limit, Read read) {
+  return depth_check::isolated(depth_check::Stack::Default, [&]() -> std::string {
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    const bool parsed = read(text);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const double perByte = 1024.0 * static_cast<double>(after.ru_maxrss - before.ru_maxrss) /
+                           static_cast<double>(text.size());
+    if (parsed) return "parsed";
+    if (perByte > limit) return "peak " + std::to_string(perByte) + " bytes per byte";
+    return "";
+  });
+}
+
+// Unclosed deep texts are refused after one pass, in memory within a small
+// multiple of the text (not a stack of layers being read).
+TEST(TextForm, UnclosedDeepTextsAreRefusedInMemoryProportionalToTheText) {
+  std::string unclosed;
+  for (int i = 0; i < 1000000; ++i) unclosed += "Fix (Just (";
+  EXPECT_EQ(peakPerByte(unclosed, 16, [](const std::string& t) { return basis::read<Nat>(t).has_value(); }), "");
+  EXPECT_EQ(peakPerByte("unfoldMu unFix (" + unclosed, 16,
+                        [](const std::string& t) { return basis::read<Mu<OptionalTag>>(t).has_value(); }),
+            "");
+  // One closing parenthesis short.
+  std::string shortByOne = unclosed.substr(0, 11 * 1000) + "Fix Nothing" + std::string(2 * 1000 - 1, ')');
+  EXPECT_FALSE(basis::read<Nat>(shortByOne).has_value());
+  EXPECT_TRUE(basis::read<Nat>(shortByOne + ")").has_value());
+}
+
+// Running out of memory in the middle of a read reaches the caller as
+// std::bad_alloc, with everything read so far freed.
+TEST(TextForm, RunningOutOfMemoryWhileReadingThrowsBadAlloc) {
+#if BASIS_ASAN || BASIS_TSAN
+  GTEST_SKIP() << "an address-space limit does not hold under a sanitizer";
+#else
+  const std::string report = depth_check::isolated(depth_check::Stack::Default, []() -> std::string {
+    std::string text;
+    for (int i = 0; i < 2000000; ++i) text += "Fix (Just (";
+    text += "Fix Nothing" + std::string(4000000, ')');
+    rlimit limit{};
+    getrlimit(RLIMIT_AS, &limit);
+    std::ifstream status("/proc/self/statm");
+    std::size_t pages = 0;
+    status >> pages;
+    limit.rlim_cur = pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + (std::size_t{256} << 20);
+    setrlimit(RLIMIT_AS, &limit);
+    try {
+      (void)basis::read<Nat>(text);
+      return "the read ended without running out of memory";
+    } catch (const std::bad_alloc&) {
+    }
+    // After the failure, reading goes on as before.
+    return basis::read<Nat>("Fix (Just (Fix Nothing))") == std::optional<Nat>(nat(1)) ? "" : "no read after";
+  });
+  EXPECT_EQ(report, "");
+#endif
 }
 
 TEST(Equality, ComparesLayerByLayer) {

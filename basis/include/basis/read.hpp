@@ -14,10 +14,16 @@
 // operator symbols, punctuation, numbers, character and string literals with
 // every escape the printer writes; blanks may stand before every lexeme.
 //
-// Hostile input is safe: parsers never throw on bad input, nested brackets
-// beyond kMaxNesting levels yield no parse instead of deepening the stack,
-// and one parse that would read more than its lexeme budget (a fixed amount
-// plus a multiple of the input length) gives up with no parse.
+// Hostile input is safe: parsers never throw on bad input (only
+// std::bad_alloc passes), nested brackets beyond kMaxNesting levels yield no
+// parse instead of deepening the stack, and the library's parsers read any
+// text in work linear in its length: a run of parentheses is counted once,
+// and a reader whose form starts with "(" (tuples, pairs of a map) first asks
+// whether the bracket group there can hold it (mayHoldTuple), which lexes each
+// group once per read. One parse that would read more than its budget (a
+// large multiple of the input length, far above what any of these parsers
+// needs) still gives up with no parse, a last guard for parsers written
+// elsewhere.
 
 #include <array>
 #include <concepts>
@@ -124,11 +130,33 @@ struct ReadContext {
   bool exhausted = false;
   int depth = 0;
   std::int64_t budget = 0;
+  std::int64_t examined = 0;
+  // The input of the outermost parse, and what is known of the bracket group
+  // opened at each of its "(" (filled as groups are lexed).
+  const char* begin = nullptr;
+  std::size_t size = 0;
+  std::vector<unsigned char> groups;
+  std::vector<std::uint32_t> open;
 };
 ReadContext& readContext() noexcept;
 bool withinBudget() noexcept;
 bool chargeRead(std::size_t bytes) noexcept;
+// The bytes the last outermost parse on this thread examined (lexed or
+// compared): the measure of a parse's work. O(1).
+std::int64_t lastReadWork() noexcept;
 }  // namespace detail
+
+// False when the next two lexemes are "(" and the group the first opens
+// (brackets of every kind nest; it ends at the closing bracket of its depth)
+// never closes, or closes holding no comma outside inner brackets: a tuple of
+// two or more elements cannot start there. True otherwise (one "(" alone
+// leaves no way to split a run), and for input that is not the tail of the
+// running parse's input. The first call for a group lexes it; later ones are
+// O(1). Throws only std::bad_alloc.
+bool mayHoldTuple(std::string_view in);
+// False when the next lexeme is "(" and the bracket group it opens never
+// closes; true otherwise (as mayHoldTuple). Amortised O(1).
+bool mayClose(std::string_view in);
 
 // Opens the budget of one parse when none is open on this thread; nested
 // scopes join the outer one. A parser that owns the scope discards its
@@ -263,9 +291,15 @@ auto paren(P p) {
   };
 }
 
+namespace detail {
+// The input after `count` closing parentheses, or nothing. O(count).
+std::optional<std::string_view> closeParens(std::string_view in, int count);
+}  // namespace detail
+
 // Runs `parens(p)` at precedence d: p at d, and p at 0 inside any number of
-// enclosing parentheses. The parentheses are counted in a loop, not by
-// recursion; more than the nesting limit gives no parse. Runs where the stack
+// enclosing parentheses. The run of opening parentheses is walked once, p
+// tried after each of them, and each parse kept when as many closing ones
+// follow it; more than the nesting limit gives no parse. Runs where the stack
 // has room (withStackRoom), so nested reads never run out of stack.
 template <class P>
 ParsesOf<P> runParens(const P& p, int d, std::string_view in) {
@@ -281,17 +315,7 @@ ParsesOf<P> runParens(const P& p, int d, std::string_view in) {
       at = *open;
       NestingGuard guard(k);
       for (auto& [x, rest] : p(0, at)) {
-        std::string_view after = rest;
-        bool closed = true;
-        for (int i = 0; i < k && closed; ++i) {
-          auto close = expectPunc(after, ")");
-          if (close) {
-            after = *close;
-          } else {
-            closed = false;
-          }
-        }
-        if (closed) out.emplace_back(std::move(x), after);
+        if (auto after = detail::closeParens(rest, k)) out.emplace_back(std::move(x), *after);
       }
     }
     return out;
@@ -426,7 +450,9 @@ Parses<R> readRecord(int d, std::string_view in, std::string_view name,
 }
 
 // The tuple body "(a,b,...)" with elements at precedence 0; call it inside
-// parens.
+// parens. Two or more elements are tried only where the bracket group can
+// hold them (mayHoldTuple), so a run of parentheses is not read again for
+// each way of splitting it.
 template <class... Ts>
 Parses<std::tuple<Ts...>> readTuple(std::string_view in) {
   Parses<std::tuple<Ts...>> out;
@@ -434,6 +460,9 @@ Parses<std::tuple<Ts...>> readTuple(std::string_view in) {
   if (!guard) return out;
   auto open = expectPunc(in, "(");
   if (!open) return out;
+  if constexpr (sizeof...(Ts) >= 2) {
+    if (!mayHoldTuple(in)) return out;
+  }
   auto sep = [](std::size_t i, std::string_view s) -> std::optional<std::string_view> {
     if (i == 0) return s;
     return expectPunc(s, ",");

@@ -247,9 +247,14 @@ void showFix(int d, const Fix<F>& x, std::string& out) {
 // bracket nesting counted from `base`, the depth at which the outermost Fix
 // began: each layer is read with stack room, so the limit on nesting bounds
 // the brackets within one layer, not the number of layers.
+//
+// A text that starts with "(" is a Fix only inside those parentheses, so a
+// group that never closes is no parse at once: an unclosed text of any depth
+// is refused after one pass, before a layer is read.
 template <class F>
 basis::Parses<Fix<F>> readFixFrom(int base, int d, std::string_view in) {
   using Layer = typename Fix<F>::Layer;
+  if (!basis::mayClose(in)) return {};
   return basis::withStackRoom([&] {
     const basis::NestingRebase rebase(base);
     auto rp = [base](int q, std::string_view t) { return readFixFrom<F>(base, q, t); };

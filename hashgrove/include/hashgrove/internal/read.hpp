@@ -37,7 +37,7 @@ auto liftReadsPrec(const VP& vp, const VL&, int d, std::string_view in) {
     basis::NestingGuard guard;
     if (!guard) return out;
     auto open = basis::expectPunc(s, "(");
-    if (!open) return out;
+    if (!open || !basis::mayHoldTuple(s)) return out;
     for (auto& [k, afterKey] : basis::Read<K>::readsPrec(0, *open)) {
       auto comma = basis::expectPunc(afterKey, ",");
       if (!comma) continue;
