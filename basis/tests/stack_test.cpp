@@ -123,10 +123,7 @@ std::string exitingChild(void (*child)()) {
     std::exit(0);
   }
   close(fds[1]);
-  std::string out;
-  char buf[256];
-  ssize_t n;
-  while ((n = read(fds[0], buf, sizeof buf)) > 0) out.append(buf, static_cast<std::size_t>(n));
+  std::string out = depth_check::detail::readAll(fds[0]);
   close(fds[0]);
   int status = 0;
   waitpid(pid, &status, 0);

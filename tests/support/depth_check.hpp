@@ -62,6 +62,15 @@ inline std::string onSmallStack(const Check& check) {
   pthread_join(thread, nullptr);
   return run.result;
 }
+// Everything a child writes to `fd` until it closes it.
+inline std::string readAll(int fd) {
+  std::string out;
+  char buf[512];
+  ssize_t n;
+  while ((n = read(fd, buf, sizeof buf)) > 0) out.append(buf, static_cast<std::size_t>(n));
+  return out;
+}
+
 }  // namespace detail
 
 // Runs `check` in a forked child on the chosen stack; returns its report, or
@@ -88,10 +97,7 @@ inline std::string isolated(Stack stack, const Check& check) {
     std::_Exit(report.empty() ? 0 : 1);
   }
   close(fds[1]);
-  std::string report;
-  char buf[512];
-  ssize_t n;
-  while ((n = read(fds[0], buf, sizeof buf)) > 0) report.append(buf, static_cast<std::size_t>(n));
+  const std::string report = detail::readAll(fds[0]);
   close(fds[0]);
   int status = 0;
   waitpid(pid, &status, 0);
