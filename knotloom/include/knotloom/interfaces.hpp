@@ -280,13 +280,18 @@ basis::Parses<Fix<F>> readFixNested(int base, int d, std::string_view in) {
 // A child not read yet, in a layer read once to find where its children are.
 struct ChildHole {};
 
-// The reader of one layer with ChildHole children, if F's reader takes any
-// child type.
+// The types of the child readers that give holes.
+struct ReadHole {
+  basis::Parses<ChildHole> operator()(int, std::string_view) const;
+};
+struct ReadHoleList {
+  basis::Parses<std::vector<ChildHole>> operator()(std::string_view) const;
+};
+
+// F's reader takes ChildHole children (it takes any child type).
 template <class F>
-concept ReadsHoles = requires(std::string_view in) {
-  basis::Read1<F>::liftReadsPrec([](int, std::string_view) { return basis::Parses<ChildHole>{}; },
-                                 [](std::string_view) { return basis::Parses<std::vector<ChildHole>>{}; }, 11,
-                                 in);
+concept ReadsHoles = requires(const ReadHole& rp, const ReadHoleList& rl, std::string_view in) {
+  basis::Read1<F>::liftReadsPrec(rp, rl, 11, in);
 };
 
 // Reads a Fix text layer by layer from an explicit stack, in memory a small
