@@ -272,13 +272,21 @@ std::string peakOfValidRead(const std::string& text, double limit, Make expected
 // A valid text of any depth reads back in memory within a small multiple of
 // the text (the value read included), for Fix, Mu and a layer with fields.
 TEST(TextForm, DeepValidTextsReadInMemoryProportionalToTheText) {
+#if BASIS_ASAN || BASIS_TSAN
+  // A sanitizer's own bookkeeping grows with every allocation: only the
+  // values are checked there.
+  const double limit = 1e9;
+#else
+  const double limit = 16;
+#endif
   const int depth = 1000000;
   const std::string nats = basis::show(nat(depth));
-  EXPECT_EQ(peakOfValidRead<Nat>(nats, 16, [&] { return nat(depth); }), "");
-  EXPECT_EQ(peakOfValidRead<Mu<OptionalTag>>("unfoldMu unFix (" + nats + ")", 16, [&] { return natMu(depth); }), "");
+  EXPECT_EQ(peakOfValidRead<Nat>(nats, limit, [&] { return nat(depth); }), "");
+  EXPECT_EQ(peakOfValidRead<Mu<OptionalTag>>("unfoldMu unFix (" + nats + ")", limit, [&] { return natMu(depth); }),
+            "");
   std::vector<std::int64_t> xs(300000);
   for (std::size_t i = 0; i < xs.size(); ++i) xs[i] = static_cast<std::int64_t>(i) - 150000;
-  EXPECT_EQ(peakOfValidRead<IntList>(basis::show(fromVector(xs)), 16, [&] { return fromVector(xs); }), "");
+  EXPECT_EQ(peakOfValidRead<IntList>(basis::show(fromVector(xs)), limit, [&] { return fromVector(xs); }), "");
 }
 
 // The forms of a Mix value's layers, outermost first.
