@@ -539,10 +539,14 @@ basis::Parses<Fix<F>> readFixFrom(int base, int d, std::string_view in) {
   if (!basis::mayClose(in)) return {};
   if constexpr (ReadsHoles<F>) {
     if (in.size() < (std::size_t{1} << 31)) {
+      // One scope (the budget and the group index of basis) for the whole
+      // read, as the nested reader's outermost runParens would open.
+      const basis::ReadScope scope(in);
       auto parses = basis::withStackRoom([&] {
         const basis::NestingRebase rebase(base);
         return FixTextReader<F>(base, in).run(d);
       });
+      if (parses && scope.owner() && scope.exhausted()) parses->clear();
       if (parses) return std::move(*parses);
     }
   }
