@@ -234,13 +234,18 @@ std::string peakPerByte(const std::string& text, double limit, Read read) {
 }
 
 // Unclosed deep texts are refused after one pass, in memory within a small
-// multiple of the text (not a stack of layers being read).
+// multiple of the text (not a stack of layers being read); a closed one that
+// holds no value, in memory within a small multiple too.
 TEST(TextForm, UnclosedDeepTextsAreRefusedInMemoryProportionalToTheText) {
   std::string unclosed;
   for (int i = 0; i < 1000000; ++i) unclosed += "Fix (Just (";
   EXPECT_EQ(peakPerByte(unclosed, 16, [](const std::string& t) { return basis::read<Nat>(t).has_value(); }), "");
   EXPECT_EQ(peakPerByte("unfoldMu unFix (" + unclosed, 16,
                         [](const std::string& t) { return basis::read<Mu<OptionalTag>>(t).has_value(); }),
+            "");
+  // Closed, with no layer at the bottom.
+  EXPECT_EQ(peakPerByte(unclosed + "Fix Nothin" + std::string(2000000, ')'), 16,
+                        [](const std::string& t) { return basis::read<Nat>(t).has_value(); }),
             "");
   // One closing parenthesis short.
   std::string shortByOne = unclosed.substr(0, 11 * 1000) + "Fix Nothing" + std::string(2 * 1000 - 1, ')');
