@@ -233,6 +233,15 @@ std::string peakPerByte(const std::string& text, double limit, Read read) {
   });
 }
 
+// The bound on the peak memory of reading a text layer by layer, in bytes
+// per byte of text. A sanitizer's own bookkeeping grows with every
+// allocation: only the values are checked there.
+#if BASIS_ASAN || BASIS_TSAN
+constexpr double kLayersReadPeak = 1e9;
+#else
+constexpr double kLayersReadPeak = 16;
+#endif
+
 // Unclosed deep texts are refused after one pass, in memory within a small
 // multiple of the text (not a stack of layers being read); a closed one that
 // holds no value, in memory within a small multiple too.
@@ -244,7 +253,7 @@ TEST(TextForm, UnclosedDeepTextsAreRefusedInMemoryProportionalToTheText) {
                         [](const std::string& t) { return basis::read<Mu<OptionalTag>>(t).has_value(); }),
             "");
   // Closed, with no layer at the bottom.
-  EXPECT_EQ(peakPerByte(unclosed + "Fix Nothin" + std::string(2000000, ')'), 16,
+  EXPECT_EQ(peakPerByte(unclosed + "Fix Nothin" + std::string(2000000, ')'), kLayersReadPeak,
                         [](const std::string& t) { return basis::read<Nat>(t).has_value(); }),
             "");
   // One closing parenthesis short.
@@ -277,13 +286,7 @@ std::string peakOfValidRead(const std::string& text, double limit, Make expected
 // A valid text of any depth reads back in memory within a small multiple of
 // the text (the value read included), for Fix, Mu and a layer with fields.
 TEST(TextForm, DeepValidTextsReadInMemoryProportionalToTheText) {
-#if BASIS_ASAN || BASIS_TSAN
-  // A sanitizer's own bookkeeping grows with every allocation: only the
-  // values are checked there.
-  const double limit = 1e9;
-#else
-  const double limit = 16;
-#endif
+  const double limit = kLayersReadPeak;
   const int depth = 1000000;
   const std::string nats = basis::show(nat(depth));
   EXPECT_EQ(peakOfValidRead<Nat>(nats, limit, [&] { return nat(depth); }), "");
