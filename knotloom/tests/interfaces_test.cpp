@@ -18,6 +18,83 @@
 #include "depth_check.hpp"
 #include "layers.hpp"
 
+namespace knotloom_test {
+
+// A layer whose reader takes the child in the two ways a layer reader may:
+// End | Step (child), the child at precedence 11 (form 1) | Twice (child),
+// the same read as two layers (forms 3 and 4) | Brace {child}, the child
+// bare at precedence 0 (form 2).
+template <class A>
+struct MixF {
+  int form = 0;
+  std::optional<A> child;
+};
+struct MixOf {
+  template <class A>
+  using apply = MixF<A>;
+};
+
+}  // namespace knotloom_test
+
+template <class A>
+struct basis::TagOf<knotloom_test::MixF<A>> {
+  using type = knotloom_test::MixOf;
+  using element = A;
+};
+
+template <>
+struct basis::Show1<knotloom_test::MixOf> : basis::Show1Defaults<knotloom_test::MixOf> {
+  template <class SP, class SL, class A>
+  static void liftShowsPrec(const SP& sp, const SL&, int d, const knotloom_test::MixF<A>& l, std::string& out) {
+    if (l.form == 0) {
+      out += "End";
+    } else if (l.form == 2) {
+      basis::showParen(d > 10, out, [&](std::string& o) {
+        o += "Brace {";
+        sp(0, *l.child, o);
+        o += '}';
+      });
+    } else {
+      basis::showParen(d > 10, out, [&](std::string& o) {
+        o += l.form == 1 ? "Step " : "Twice ";
+        sp(11, *l.child, o);
+      });
+    }
+  }
+};
+
+template <>
+struct basis::Read1<knotloom_test::MixOf> : basis::Read1Defaults<knotloom_test::MixOf> {
+  template <class RP, class RL>
+  static auto liftReadsPrec(const RP& rp, const RL&, int d, std::string_view in) {
+    using A = basis::ParsedType<RP>;
+    using R = knotloom_test::MixF<A>;
+    return basis::runParens(
+        [&](int p, std::string_view s) {
+          auto out = basis::readNullary(s, "End", R{});
+          if (p > 10) return out;
+          if (auto step = basis::expectIdent(s, "Step")) {
+            for (auto& [c, rest] : rp(11, *step)) out.emplace_back(R{1, c}, rest);
+          }
+          if (auto twice = basis::expectIdent(s, "Twice")) {
+            for (auto& [c, rest] : rp(11, *twice)) {
+              out.emplace_back(R{3, c}, rest);
+              out.emplace_back(R{4, c}, rest);
+            }
+          }
+          if (auto brace = basis::expectIdent(s, "Brace")) {
+            if (auto open = basis::expectPunc(*brace, "{")) {
+              for (auto& [c, rest] : rp(0, *open)) {
+                if (auto close = basis::expectPunc(rest, "}")) out.emplace_back(R{2, c}, *close);
+              }
+            }
+          }
+          return out;
+        },
+        d, in);
+  }
+};
+
 namespace {
 
 using basis::OptionalTag;
@@ -156,8 +233,18 @@ std::string peakPerByte(const std::string& text, double limit, Read read) {
   });
 }
 
+// The bound on the peak memory of reading a text layer by layer, in bytes
+// per byte of text. A sanitizer's own bookkeeping grows with every
+// allocation: only the values are checked there.
+#if BASIS_ASAN || BASIS_TSAN
+constexpr double kLayersReadPeak = 1e9;
+#else
+constexpr double kLayersReadPeak = 16;
+#endif
+
 // Unclosed deep texts are refused after one pass, in memory within a small
-// multiple of the text (not a stack of layers being read).
+// multiple of the text (not a stack of layers being read); a closed one that
+// holds no value, in memory within a small multiple too.
 TEST(TextForm, UnclosedDeepTextsAreRefusedInMemoryProportionalToTheText) {
   std::string unclosed;
   for (int i = 0; i < 1000000; ++i) unclosed += "Fix (Just (";
@@ -165,10 +252,97 @@ TEST(TextForm, UnclosedDeepTextsAreRefusedInMemoryProportionalToTheText) {
   EXPECT_EQ(peakPerByte("unfoldMu unFix (" + unclosed, 16,
                         [](const std::string& t) { return basis::read<Mu<OptionalTag>>(t).has_value(); }),
             "");
+  // Closed, with no layer at the bottom.
+  EXPECT_EQ(peakPerByte(unclosed + "Fix Nothin" + std::string(2000000, ')'), kLayersReadPeak,
+                        [](const std::string& t) { return basis::read<Nat>(t).has_value(); }),
+            "");
   // One closing parenthesis short.
   std::string shortByOne = unclosed.substr(0, 11 * 1000) + "Fix Nothing" + std::string(2 * 1000 - 1, ')');
   EXPECT_FALSE(basis::read<Nat>(shortByOne).has_value());
   EXPECT_TRUE(basis::read<Nat>(shortByOne + ")").has_value());
+}
+
+// The peak memory of one read of a valid text, in a forked child: "" when
+// its growth of the peak resident size is within `limit` bytes per byte of
+// text and the value read is `expected` (made after the measure); else what
+// went wrong.
+template <class T, class Make>
+std::string peakOfValidRead(const std::string& text, double limit, Make expected) {
+  return depth_check::isolated(depth_check::Stack::Default, [&]() -> std::string {
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    const std::optional<T> x = basis::read<T>(text);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const double perByte = 1024.0 * static_cast<double>(after.ru_maxrss - before.ru_maxrss) /
+                           static_cast<double>(text.size());
+    if (!x) return "no parse";
+    if (!(*x == expected())) return "not the value shown";
+    if (perByte > limit) return "peak " + std::to_string(perByte) + " bytes per byte";
+    return "";
+  });
+}
+
+// A valid text of any depth reads back in memory within a small multiple of
+// the text (the value read included), for Fix, Mu and a layer with fields.
+TEST(TextForm, DeepValidTextsReadInMemoryProportionalToTheText) {
+  const double limit = kLayersReadPeak;
+  const int depth = 1000000;
+  const std::string nats = basis::show(nat(depth));
+  EXPECT_EQ(peakOfValidRead<Nat>(nats, limit, [&] { return nat(depth); }), "");
+  EXPECT_EQ(peakOfValidRead<Mu<OptionalTag>>("unfoldMu unFix (" + nats + ")", limit, [&] { return natMu(depth); }),
+            "");
+  std::vector<std::int64_t> xs(300000);
+  for (std::size_t i = 0; i < xs.size(); ++i) xs[i] = static_cast<std::int64_t>(i) - 150000;
+  EXPECT_EQ(peakOfValidRead<IntList>(basis::show(fromVector(xs)), limit, [&] { return fromVector(xs); }), "");
+}
+
+// The forms of a Mix value's layers, outermost first.
+std::string mixForms(const Fix<knotloom_test::MixOf>& x) {
+  std::string forms;
+  for (const Fix<knotloom_test::MixOf>* at = &x;; at = &*at->unFix().child) {
+    forms += static_cast<char>('0' + at->unFix().form);
+    if (!at->unFix().child) return forms;
+  }
+}
+
+// Every parse of a text, as the nested reader of one C++ frame per layer
+// gives them: ambiguous layers, and children read bare at any depth.
+TEST(TextForm, LayerByLayerReadingGivesEveryParseOfTheNestedReader) {
+  using Mix = Fix<knotloom_test::MixOf>;
+  std::string braced = "Fix End";
+  for (int i = 0; i < 3000; ++i) braced = "Fix (Brace {" + braced + "})";
+  std::string deep = "Fix (Step (" + braced + "))";
+  for (int i = 0; i < 3000; ++i) deep = "Fix (Step (" + deep + "))";
+  const std::string texts[] = {
+      "Fix End",
+      "Fix (Step (Fix End))",
+      "Fix (Step (Fix (Step ((Fix (Step (Fix End)))))))",
+      "Fix (Twice (Fix (Step (Fix (Twice ((Fix End)))))))",
+      "Fix (Twice (Fix (Brace {Fix (Twice (Fix End))})))",
+      " ( Fix (Step ( (Fix (Brace {Fix (Step (Fix End))}))) ) ) ",
+      "Fix (Brace {Fix (Step (Fix (Brace {Fix End})))})",
+      "Fix (Step (Fix (Step (Fix End)) ))) ",
+      "Fix (Step (Fix (Step (Fix End)) x))",
+      "Fix (Step (Fix End) (Fix End))",
+      "Fix (Step [Fix End])",
+  };
+  for (int d : {0, 11}) {
+    for (const std::string& text : texts) {
+      std::vector<std::pair<std::string, std::size_t>> got;
+      std::vector<std::pair<std::string, std::size_t>> want;
+      for (const auto& [x, rest] : basis::readsPrec<Mix>(d, text)) got.emplace_back(mixForms(x), rest.size());
+      for (const auto& [x, rest] : knotloom::internal::readFixNested<knotloom_test::MixOf>(0, d, text)) {
+        want.emplace_back(mixForms(x), rest.size());
+      }
+      EXPECT_EQ(got, want) << d << " " << text;
+    }
+  }
+  EXPECT_EQ(basis::readsPrec<Mix>(0, "Fix (Twice (Fix (Twice (Fix (Twice (Fix End))))))").size(), 8u);
+  // A child read bare deep down: the whole text is read by the nested reader.
+  const std::optional<Mix> x = basis::read<Mix>(deep);
+  ASSERT_TRUE(x.has_value());
+  EXPECT_EQ(mixForms(*x), std::string(3001, '1') + std::string(3000, '2') + "0");
 }
 
 // Running out of memory in the middle of a read reaches the caller as
@@ -179,8 +353,9 @@ TEST(TextForm, RunningOutOfMemoryWhileReadingThrowsBadAlloc) {
 #else
   const std::string report = depth_check::isolated(depth_check::Stack::Default, []() -> std::string {
     std::string text;
-    for (int i = 0; i < 2000000; ++i) text += "Fix (Just (";
-    text += "Fix Nothing" + std::string(4000000, ')');
+    // Deep enough to need far more than the room left below.
+    for (int i = 0; i < 4000000; ++i) text += "Fix (Just (";
+    text += "Fix Nothing" + std::string(8000000, ')');
     rlimit limit{};
     getrlimit(RLIMIT_AS, &limit);
     std::ifstream status("/proc/self/statm");

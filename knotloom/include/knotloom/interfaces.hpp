@@ -25,14 +25,20 @@
 // printing always use an explicit stack; so any depth works. The printer
 // needs the layer printer to append its children's texts to the sink it is
 // handed (as every basis printer does); a printer that builds a child's text
-// elsewhere still works, one C++ frame deeper per such layer. Parsing
-// recurses once per layer, each layer where the stack has room, so any depth
+// elsewhere still works, one C++ frame deeper per such layer. Parsing reads
+// layer by layer from an explicit stack, in memory a small multiple of the
+// text, when the layer reader takes its children at precedence 11 (as
+// parenthesis groups); one that reads a child bare or in list form recurses
+// once per layer, each layer where the stack has room. Either way any depth
 // that show produces reads back; basis::kMaxNesting bounds the brackets
 // within one layer only. Comparing two infinite structures that never differ
 // does not return.
 
+#include <algorithm>
 #include <compare>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -243,21 +249,19 @@ void showFix(int d, const Fix<F>& x, std::string& out) {
   }
 }
 
-// Every parse of «Fix layer» at precedence d (inside any parentheses), the
-// bracket nesting counted from `base`, the depth at which the outermost Fix
-// began: each layer is read with stack room, so the limit on nesting bounds
-// the brackets within one layer, not the number of layers.
-//
-// A text that starts with "(" is a Fix only inside those parentheses, so a
-// group that never closes is no parse at once: an unclosed text of any depth
-// is refused after one pass, before a layer is read.
+// Every parse of «Fix layer» at precedence d (inside any parentheses), each
+// layer read with stack room and its children by the same function: one
+// nest of C++ frames per layer. The bracket nesting is counted from `base`,
+// the depth at which the outermost Fix began, so the limit on nesting bounds
+// the brackets within one layer, not the number of layers. The reader of
+// last resort (see readFixFrom).
 template <class F>
-basis::Parses<Fix<F>> readFixFrom(int base, int d, std::string_view in) {
+basis::Parses<Fix<F>> readFixNested(int base, int d, std::string_view in) {
   using Layer = typename Fix<F>::Layer;
   if (!basis::mayClose(in)) return {};
   return basis::withStackRoom([&] {
     const basis::NestingRebase rebase(base);
-    auto rp = [base](int q, std::string_view t) { return readFixFrom<F>(base, q, t); };
+    auto rp = [base](int q, std::string_view t) { return readFixNested<F>(base, q, t); };
     auto body = [&rp](int p, std::string_view s) -> basis::Parses<Fix<F>> {
       basis::Parses<Fix<F>> out;
       if (p > 10) return out;
@@ -271,6 +275,282 @@ basis::Parses<Fix<F>> readFixFrom(int base, int d, std::string_view in) {
     };
     return basis::runParens(body, d, in);
   });
+}
+
+// A child not read yet, in a layer read once to find where its children are.
+struct ChildHole {};
+
+// The types of the child readers that give holes.
+struct ReadHole {
+  basis::Parses<ChildHole> operator()(int, std::string_view) const;
+};
+struct ReadHoleList {
+  basis::Parses<std::vector<ChildHole>> operator()(std::string_view) const;
+};
+
+// F's reader takes ChildHole children (it takes any child type).
+template <class F>
+concept ReadsHoles = requires(const ReadHole& rp, const ReadHoleList& rl, std::string_view in) {
+  basis::Read1<F>::liftReadsPrec(rp, rl, 11, in);
+};
+
+// Reads a Fix text layer by layer from an explicit stack, in memory a small
+// multiple of the text. A child of a layer stands at precedence 11, so it is
+// one parenthesis group. Each layer is read twice:
+// - first with every child a hole that takes the group in front of it whole
+//   (its end from an index of the groups, lexed once), which finds the groups
+//   that may hold children;
+// - then, once those groups are read (the same way, below it on the stack),
+//   with each child the parses of its group.
+// The second reading asks for children where the first did, with the same
+// answers as a nested read would give, so the parses are those of
+// readFixNested. A layer whose reader asks for a child at a lower
+// precedence or in list form cannot be read this way; nullopt then, before
+// anything is built.
+template <class F>
+class FixTextReader {
+ public:
+  FixTextReader(int base, std::string_view in) : base_(base), in_(in) {}
+
+  std::optional<basis::Parses<Fix<F>>> run(int d) {
+    const Found root = discover(d, in_, nullptr);
+    if (unsupported_) return std::nullopt;
+    if (!root.complete) return basis::Parses<Fix<F>>{};
+    if (root.groups.empty()) return readLayer(d, in_, 0, 0);
+    frames_.emplace_back(Frame{groups_.size(), values_.size(), 0, root.groups.size(), nullptr});
+    for (const auto& g : root.groups) groups_.emplace_back(g);
+    for (;;) {
+      Frame& top = frames_.back();
+      if (top.next < top.count) {
+        Group& g = groups_[top.groups + top.next];
+        ++top.next;
+        g.values = values_.size();
+        const Found found = discover(11, tail(g.begin), g.end);
+        if (unsupported_) return std::nullopt;
+        if (!found.complete) continue;
+        if (found.groups.empty()) {
+          finish(g, readLayer(11, tail(g.begin), values_.size(), 0));
+          continue;
+        }
+        frames_.emplace_back(Frame{groups_.size(), values_.size(), 0, found.groups.size(), g.begin});
+        for (const auto& c : found.groups) groups_.emplace_back(c);
+        continue;
+      }
+      const Frame done = top;
+      basis::Parses<Fix<F>> parses =
+          readLayer(done.begin == nullptr ? d : 11, done.begin == nullptr ? in_ : tail(done.begin), done.groups,
+                    done.count);
+      groups_.truncate(done.groups);
+      values_.truncate(done.values);
+      frames_.pop_back();
+      if (frames_.empty()) return parses;
+      Frame& parent = frames_.back();
+      finish(groups_[parent.groups + parent.next - 1], std::move(parses));
+    }
+  }
+
+ private:
+  // A parenthesis group that may hold a child: its text, and where its
+  // parses lie on the stack of values once read.
+  struct Group {
+    const char* begin;
+    const char* end;
+    std::size_t values = 0;
+    std::size_t count = 0;
+  };
+  // A layer whose groups are being read: its groups on the stack of groups,
+  // its children's values from `values` on, and where its text begins
+  // (nullptr for the outermost).
+  struct Frame {
+    std::size_t groups;
+    std::size_t values;
+    std::size_t next;
+    std::size_t count;
+    const char* begin;
+  };
+  struct Found {
+    bool complete = false;
+    std::vector<Group> groups;
+  };
+
+  static constexpr std::uint32_t kUnknown = 0;
+  static constexpr std::uint32_t kUnclosed = ~std::uint32_t{0};
+
+  std::string_view tail(const char* at) const noexcept {
+    return std::string_view(at, static_cast<std::size_t>(in_.data() + in_.size() - at));
+  }
+
+  // The parses of a group's text that end with the group, onto the stack of
+  // values.
+  void finish(Group& g, basis::Parses<Fix<F>> parses) {
+    g.values = values_.size();
+    for (auto& [x, rest] : parses) {
+      if (rest.data() == g.end) values_.emplace_back(std::move(x));
+    }
+    g.count = values_.size() - g.values;
+  }
+
+  // The end of the parenthesis group opened at `open`, or nullptr when it
+  // never closes. Lexes the group the first time (recording every group
+  // inside it); O(1) after.
+  const char* groupEnd(const char* open) {
+    const auto at = static_cast<std::size_t>(open - in_.data());
+    if (at >= ends_.size() || ends_[at] == kUnknown) lexGroup(open);
+    const std::uint32_t end = ends_[at];
+    return end == kUnclosed ? nullptr : in_.data() + end;
+  }
+
+  void lexGroup(const char* open) {
+    auto record = [&](std::size_t at, std::uint32_t end) {
+      if (at >= ends_.size()) ends_.resize(at + 1, kUnknown);
+      ends_[at] = end;
+    };
+    std::vector<std::uint32_t> stack;  // offsets of open brackets, the top bit set for "("
+    constexpr std::uint32_t kParen = std::uint32_t{1} << 31;
+    std::string_view rest = tail(open);
+    for (;;) {
+      auto lx = basis::lexeme(rest);
+      if (!lx || lx->first.kind == basis::Lexeme::Kind::EndOfInput) break;
+      const basis::Lexeme& l = lx->first;
+      rest = lx->second;
+      if (l.kind != basis::Lexeme::Kind::Punc || l.text.size() != 1) continue;
+      const char c = l.text[0];
+      const auto offset = static_cast<std::uint32_t>(l.text.data() - in_.data());
+      if (c == '(' || c == '[' || c == '{') {
+        stack.push_back(offset | (c == '(' ? kParen : 0));
+      } else if (c == ')' || c == ']' || c == '}') {
+        const std::uint32_t entry = stack.back();
+        stack.pop_back();
+        if (entry & kParen) record(entry & ~kParen, offset + 1);
+        if (stack.empty()) return;
+      }
+    }
+    for (std::uint32_t entry : stack) {
+      if (entry & kParen) record(entry & ~kParen, kUnclosed);
+    }
+  }
+
+  // Reads the layer text at the front of `s` (ending at `end`, or anywhere
+  // for the outermost) with holes for children: whether it may parse, and
+  // the groups its reader asked for, in order, none inside another.
+  Found discover(int d, std::string_view s, const char* end) {
+    Found found;
+    auto rp = [&](int q, std::string_view t) -> basis::Parses<ChildHole> {
+      if (q <= 10) {
+        unsupported_ = true;
+        return {};
+      }
+      const std::string_view u = basis::skipSpaces(t);
+      if (u.empty() || u[0] != '(') return {};
+      const char* close = groupEnd(u.data());
+      if (close == nullptr) return {};
+      found.groups.push_back(Group{u.data(), close});
+      return {{ChildHole{}, tail(close)}};
+    };
+    auto rl = [&](std::string_view) -> basis::Parses<std::vector<ChildHole>> {
+      unsupported_ = true;
+      return {};
+    };
+    auto body = [&](int p, std::string_view t) -> basis::Parses<ChildHole> {
+      basis::Parses<ChildHole> out;
+      if (p > 10 || unsupported_) return out;
+      auto after = basis::expectIdent(t, "Fix");
+      if (!after) return out;
+      for (auto& parse : basis::Read1<F>::liftReadsPrec(rp, rl, 11, *after)) out.emplace_back(ChildHole{}, parse.second);
+      return out;
+    };
+    for (const auto& parse : basis::runParens(body, d, s)) {
+      if (end == nullptr || parse.second.data() == end) found.complete = true;
+    }
+    std::sort(found.groups.begin(), found.groups.end(),
+              [](const Group& a, const Group& b) { return a.begin < b.begin; });
+    std::size_t kept = 0;
+    for (const Group& g : found.groups) {
+      if (kept > 0 && g.begin < found.groups[kept - 1].end) continue;  // the same or inside the last
+      found.groups[kept++] = g;
+    }
+    found.groups.resize(kept);
+    return found;
+  }
+
+  // Every parse of the layer at the front of `s`, its children answered
+  // from the `count` groups on the stack from `first` (any other child read
+  // by readFixNested).
+  basis::Parses<Fix<F>> readLayer(int d, std::string_view s, std::size_t first, std::size_t count) {
+    using Layer = typename Fix<F>::Layer;
+    const int base = base_;
+    auto nested = [base](int q, std::string_view t) { return readFixNested<F>(base, q, t); };
+    auto rp = [&](int q, std::string_view t) -> basis::Parses<Fix<F>> {
+      const std::string_view u = basis::skipSpaces(t);
+      if (q > 10 && !u.empty() && u[0] == '(') {
+        std::size_t lo = first;
+        std::size_t hi = first + count;
+        while (lo < hi) {
+          const std::size_t mid = lo + (hi - lo) / 2;
+          if (groups_[mid].begin < u.data()) {
+            lo = mid + 1;
+          } else {
+            hi = mid;
+          }
+        }
+        if (lo < first + count && groups_[lo].begin == u.data()) {
+          const Group& g = groups_[lo];
+          basis::Parses<Fix<F>> out;
+          for (std::size_t i = 0; i < g.count; ++i) out.emplace_back(values_[g.values + i], tail(g.end));
+          return out;
+        }
+      }
+      return nested(q, t);
+    };
+    auto rl = [&nested](std::string_view t) { return basis::readListWith(nested, t); };
+    auto body = [&](int p, std::string_view t) -> basis::Parses<Fix<F>> {
+      basis::Parses<Fix<F>> out;
+      if (p > 10) return out;
+      auto after = basis::expectIdent(t, "Fix");
+      if (!after) return out;
+      for (auto& [layer, rest] : basis::Read1<F>::liftReadsPrec(rp, rl, 11, *after)) {
+        out.emplace_back(Fix<F>(Layer(std::move(layer))), rest);
+      }
+      return out;
+    };
+    return basis::runParens(body, d, s);
+  }
+
+  int base_;
+  std::string_view in_;
+  bool unsupported_ = false;
+  std::vector<std::uint32_t> ends_;
+  ChunkedStack<Frame> frames_;
+  ChunkedStack<Group> groups_;
+  ChunkedStack<Fix<F>> values_;
+};
+
+// Every parse of «Fix layer» at precedence d (inside any parentheses), the
+// bracket nesting counted from `base` (see readFixNested). Read layer by
+// layer from an explicit stack (FixTextReader) where F's reader allows, so
+// a text of any depth reads in memory a small multiple of its size; else by
+// readFixNested.
+//
+// A text that starts with "(" is a Fix only inside those parentheses, so a
+// group that never closes is no parse at once: an unclosed text of any depth
+// is refused after one pass, before a layer is read.
+template <class F>
+basis::Parses<Fix<F>> readFixFrom(int base, int d, std::string_view in) {
+  if (!basis::mayClose(in)) return {};
+  if constexpr (ReadsHoles<F>) {
+    if (in.size() < (std::size_t{1} << 31)) {
+      // One scope (the budget and the group index of basis) for the whole
+      // read, as the nested reader's outermost runParens would open.
+      const basis::ReadScope scope(in);
+      auto parses = basis::withStackRoom([&] {
+        const basis::NestingRebase rebase(base);
+        return FixTextReader<F>(base, in).run(d);
+      });
+      if (parses && scope.owner() && scope.exhausted()) parses->clear();
+      if (parses) return std::move(*parses);
+    }
+  }
+  return readFixNested<F>(base, d, in);
 }
 
 // Every parse of «Fix layer» at precedence d (inside any parentheses).
