@@ -201,11 +201,19 @@ void learnOwnStack(std::uintptr_t frame) noexcept {
 #endif
   // The initial thread: its bounds come from the auxiliary vector and the
   // rlimit, since pthread_getattr_np reads them from /proc (which may be
-  // missing, or need a file descriptor or memory).
+  // missing, or need a file descriptor or memory). They are the thread's
+  // whatever stack the frame is on, so a thread whose first deep call runs on
+  // a fiber learns them once, not at every call.
   const std::uintptr_t top = mainStackTop();
-  if (top != 0 && holds(top - std::min(kMainStackCap, top), top, frame)) {
+  if (top != 0 && getpid() == gettid()) {
+    const bool onIt = holds(top - std::min(kMainStackCap, top), top, frame);
+#ifdef BASIS_TSAN
+    if (!onIt) return;  // the floor is measured from a frame on the stack
+#endif
     self.ownHigh = top;
-    self.ownLow = pageDown(frame);
+    // As far down as the stack is known to be in use: the frame, or main's
+    // caller when the frame is elsewhere. Growth touches every page below.
+    self.ownLow = pageDown(onIt ? frame : reinterpret_cast<std::uintptr_t>(__libc_stack_end));
     self.ownIsMain = true;
     return;
   }
@@ -217,10 +225,12 @@ void learnOwnStack(std::uintptr_t frame) noexcept {
   pthread_attr_destroy(&attr);
   if (rc != 0) return;
   const auto low = reinterpret_cast<std::uintptr_t>(lowest);
-  if (!holds(low, low + size, frame)) return;  // not this thread's stack: a fiber
-  self.ownLow = low;
 #ifdef BASIS_TSAN
+  // The part a segment's size allows is measured from a frame on the stack.
+  if (!holds(low, low + size, frame)) return;
   self.ownLow = std::max(low, frame - std::min(kSegmentSize, frame));
+#else
+  self.ownLow = low;
 #endif
   self.ownHigh = low + size;
   self.ownIsMain = false;

@@ -4,6 +4,7 @@
 // foreign exceptions crossing a segment, segments that cannot be mapped.
 
 #include <gtest/gtest.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -39,6 +40,16 @@
 extern "C" int __cxa_thread_atexit_impl(void (*)(void*), void*, void*);
 namespace {
 std::atomic<int> threadLocalDestructorsRegistered{0};
+// How often the calling thread asked for its stack's bounds.
+thread_local int boundsReads = 0;
+}
+
+// Counts the calls of this thread, then asks the C library.
+extern "C" int pthread_getattr_np(pthread_t thread, pthread_attr_t* attr) noexcept {
+  ++boundsReads;
+  using Real = int (*)(pthread_t, pthread_attr_t*);
+  static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "pthread_getattr_np"));
+  return real(thread, attr);
 }
 extern "C" int __cxa_thread_atexit(void (*destructor)(void*), void* object, void* dso) noexcept {
   threadLocalDestructorsRegistered.fetch_add(1);
@@ -380,6 +391,27 @@ TEST(StackRoom, DeepChainsOnStacksThatAreNotTheThreads) {
        }},
   };
   for (const Case& c : cases) EXPECT_EQ(depth_check::isolated(Stack::Default, c.check), "") << c.name;
+}
+
+// A thread whose first deep call runs on a fiber learns its own stack then,
+// once: not again at every call that starts on the fiber.
+TEST(StackRoom, AThreadLearnsItsStackOnceWhenItStartsOnAFiber) {
+  const std::string report = Layout().run([](const Layout& l) -> std::string {
+    fiberReport = "fiber did not run";
+    Fiber fiber(l.stackAt(Layout::kAboveAt, kFiberStack), kFiberStack, [] {
+      for (int i = 0; i < 100; ++i) {
+        if (chain(3).force() != 3) {
+          fiberReport = "wrong value";
+          return;
+        }
+      }
+      fiberReport = "";
+    });
+    fiber.enter();
+    if (!fiberReport.empty()) return fiberReport;
+    return boundsReads <= 1 ? "" : std::to_string(boundsReads) + " reads of the stack's bounds";
+  });
+  EXPECT_EQ(report, "");
 }
 
 // A thread ends inside work running on a segment: its exit value, or a
