@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -17,17 +18,21 @@
 
 #include "depth_check.hpp"
 #include "layers.hpp"
+#include "probes.hpp"
 
 namespace knotloom_test {
 
-// A layer whose reader takes the child in the two ways a layer reader may:
+// A layer whose reader takes its children in the ways a layer reader may:
 // End | Step (child), the child at precedence 11 (form 1) | Twice (child),
 // the same read as two layers (forms 3 and 4) | Brace {child}, the child
-// bare at precedence 0 (form 2).
+// bare at precedence 0 (form 2) | Rec {child}, read at precedence 11 too,
+// so that one layer at 11 is two lexemes (form 5) | Both {child, second},
+// two bare children (form 6).
 template <class A>
 struct MixF {
   int form = 0;
   std::optional<A> child;
+  std::optional<A> second;
 };
 struct MixOf {
   template <class A>
@@ -48,6 +53,18 @@ struct basis::Show1<knotloom_test::MixOf> : basis::Show1Defaults<knotloom_test::
   static void liftShowsPrec(const SP& sp, const SL&, int d, const knotloom_test::MixF<A>& l, std::string& out) {
     if (l.form == 0) {
       out += "End";
+    } else if (l.form == 5) {
+      out += "Rec {";
+      sp(0, *l.child, out);
+      out += '}';
+    } else if (l.form == 6) {
+      basis::showParen(d > 10, out, [&](std::string& o) {
+        o += "Both {";
+        sp(0, *l.child, o);
+        o += ", ";
+        sp(0, *l.second, o);
+        o += '}';
+      });
     } else if (l.form == 2) {
       basis::showParen(d > 10, out, [&](std::string& o) {
         o += "Brace {";
@@ -64,6 +81,16 @@ struct basis::Show1<knotloom_test::MixOf> : basis::Show1Defaults<knotloom_test::
 };
 
 template <>
+struct basis::Eq1<knotloom_test::MixOf> {
+  template <class E, class A, class B>
+  static bool liftEq(const E& eq, const knotloom_test::MixF<A>& a, const knotloom_test::MixF<B>& b) {
+    if (a.form != b.form || a.child.has_value() != b.child.has_value()) return false;
+    if (a.second.has_value() != b.second.has_value()) return false;
+    return (!a.child || eq(*a.child, *b.child)) && (!a.second || eq(*a.second, *b.second));
+  }
+};
+
+template <>
 struct basis::Read1<knotloom_test::MixOf> : basis::Read1Defaults<knotloom_test::MixOf> {
   template <class RP, class RL>
   static auto liftReadsPrec(const RP& rp, const RL&, int d, std::string_view in) {
@@ -72,20 +99,38 @@ struct basis::Read1<knotloom_test::MixOf> : basis::Read1Defaults<knotloom_test::
     return basis::runParens(
         [&](int p, std::string_view s) {
           auto out = basis::readNullary(s, "End", R{});
+          if (auto rec = basis::expectIdent(s, "Rec")) {
+            if (auto open = basis::expectPunc(*rec, "{")) {
+              for (auto& [c, rest] : rp(0, *open)) {
+                if (auto close = basis::expectPunc(rest, "}")) out.emplace_back(R{5, c, {}}, *close);
+              }
+            }
+          }
           if (p > 10) return out;
+          if (auto both = basis::expectIdent(s, "Both")) {
+            if (auto open = basis::expectPunc(*both, "{")) {
+              for (auto& [c, rest] : rp(0, *open)) {
+                auto comma = basis::expectPunc(rest, ",");
+                if (!comma) continue;
+                for (auto& [c2, rest2] : rp(0, *comma)) {
+                  if (auto close = basis::expectPunc(rest2, "}")) out.emplace_back(R{6, c, c2}, *close);
+                }
+              }
+            }
+          }
           if (auto step = basis::expectIdent(s, "Step")) {
-            for (auto& [c, rest] : rp(11, *step)) out.emplace_back(R{1, c}, rest);
+            for (auto& [c, rest] : rp(11, *step)) out.emplace_back(R{1, c, {}}, rest);
           }
           if (auto twice = basis::expectIdent(s, "Twice")) {
             for (auto& [c, rest] : rp(11, *twice)) {
-              out.emplace_back(R{3, c}, rest);
-              out.emplace_back(R{4, c}, rest);
+              out.emplace_back(R{3, c, {}}, rest);
+              out.emplace_back(R{4, c, {}}, rest);
             }
           }
           if (auto brace = basis::expectIdent(s, "Brace")) {
             if (auto open = basis::expectPunc(*brace, "{")) {
               for (auto& [c, rest] : rp(0, *open)) {
-                if (auto close = basis::expectPunc(rest, "}")) out.emplace_back(R{2, c}, *close);
+                if (auto close = basis::expectPunc(rest, "}")) out.emplace_back(R{2, c, {}}, *close);
               }
             }
           }
@@ -220,13 +265,9 @@ TEST(TextForm, DeepTextsReadBackAndHostileNestingYieldsNoParse) {
 template <class Read>
 std::string peakPerByte(const std::string& text, double limit, Read read) {
   return depth_check::isolated(depth_check::Stack::Default, [&]() -> std::string {
-    rusage before{};
-    getrusage(RUSAGE_SELF, &before);
+    const probes::PeakGrowth peak;
     const bool parsed = read(text);
-    rusage after{};
-    getrusage(RUSAGE_SELF, &after);
-    const double perByte = 1024.0 * static_cast<double>(after.ru_maxrss - before.ru_maxrss) /
-                           static_cast<double>(text.size());
+    const double perByte = static_cast<double>(peak.bytes()) / static_cast<double>(text.size());
     if (parsed) return "parsed";
     if (perByte > limit) return "peak " + std::to_string(perByte) + " bytes per byte";
     return "";
@@ -269,13 +310,9 @@ TEST(TextForm, UnclosedDeepTextsAreRefusedInMemoryProportionalToTheText) {
 template <class T, class Make>
 std::string peakOfValidRead(const std::string& text, double limit, Make expected) {
   return depth_check::isolated(depth_check::Stack::Default, [&]() -> std::string {
-    rusage before{};
-    getrusage(RUSAGE_SELF, &before);
+    const probes::PeakGrowth peak;
     const std::optional<T> x = basis::read<T>(text);
-    rusage after{};
-    getrusage(RUSAGE_SELF, &after);
-    const double perByte = 1024.0 * static_cast<double>(after.ru_maxrss - before.ru_maxrss) /
-                           static_cast<double>(text.size());
+    const double perByte = static_cast<double>(peak.bytes()) / static_cast<double>(text.size());
     if (!x) return "no parse";
     if (!(*x == expected())) return "not the value shown";
     if (perByte > limit) return "peak " + std::to_string(perByte) + " bytes per byte";
@@ -297,6 +334,68 @@ TEST(TextForm, DeepValidTextsReadInMemoryProportionalToTheText) {
   EXPECT_EQ(peakOfValidRead<IntList>(basis::show(fromVector(xs)), limit, [&] { return fromVector(xs); }), "");
 }
 
+// The memory one read of a valid text takes beyond the value it gives, in a
+// forked child: "" when the growth of its peak resident size, less the heap
+// that building the same value beforehand took, is within `limit` bytes per
+// byte of text, and the value read is that value; else what went wrong. For
+// texts whose values are larger than the text itself.
+template <class T, class Make>
+std::string peakBeyondValue(const std::string& text, double limit, Make make) {
+  return depth_check::isolated(depth_check::Stack::Default, [&]() -> std::string {
+    const std::size_t heap = mallinfo2().uordblks;
+    const T expected = make();
+    const double value = static_cast<double>(mallinfo2().uordblks - heap);
+    const probes::PeakGrowth peak;
+    const std::optional<T> x = basis::read<T>(text);
+    const double perByte = (static_cast<double>(peak.bytes()) - value) / static_cast<double>(text.size());
+    if (!x) return "no parse";
+    if (!(*x == expected)) return "not the value shown";
+    if (perByte > limit) return "peak " + std::to_string(perByte) + " bytes per byte beyond the value";
+    return "";
+  });
+}
+
+// Rose trees: a layer is the list of its children, "Fix [Fix [],Fix []]".
+using Rose = Fix<basis::VectorTag>;
+Rose leaf() { return Rose(std::vector<Rose>{}); }
+// A chain of n layers, each the only child of the one above.
+Rose roseChain(int n) {
+  Rose out = leaf();
+  for (int i = 0; i < n; ++i) out = Rose(std::vector<Rose>{out});
+  return out;
+}
+// n layers, each three children wide with the middle one deep.
+Rose roseWide(int n) {
+  Rose out = leaf();
+  for (int i = 0; i < n; ++i) out = Rose(std::vector<Rose>{leaf(), out, leaf()});
+  return out;
+}
+
+// Texts whose children stand bare (at precedence 0) or as list elements
+// read layer by layer too, in memory within a small multiple of the text:
+// rose trees, deep and wide (whose values alone take some 16 bytes per byte
+// of text), and a layer that holds its child in braces.
+TEST(TextForm, DeepTextsOfBareChildrenReadInMemoryProportionalToTheText) {
+  const double limit = kLayersReadPeak;
+  const int depth = 1000000;
+  EXPECT_EQ(peakBeyondValue<Rose>(basis::show(roseChain(depth)), limit, [&] { return roseChain(depth); }), "");
+  EXPECT_EQ(peakBeyondValue<Rose>(basis::show(roseWide(300000)), limit, [&] { return roseWide(300000); }), "");
+  using Mix = Fix<knotloom_test::MixOf>;
+  auto braced = [](int n) {
+    Mix out = Mix(knotloom_test::MixF<Mix>{0, std::nullopt, std::nullopt});
+    for (int i = 0; i < n; ++i) out = Mix(knotloom_test::MixF<Mix>{2, out, std::nullopt});
+    return out;
+  };
+  EXPECT_EQ(peakOfValidRead<Mix>(basis::show(braced(depth)), limit, [&] { return braced(depth); }), "");
+  // Unclosed, and closed with no layer at the bottom.
+  std::string open;
+  for (int i = 0; i < depth; ++i) open += "Fix [";
+  EXPECT_EQ(peakPerByte(open, 16, [](const std::string& t) { return basis::read<Rose>(t).has_value(); }), "");
+  EXPECT_EQ(peakPerByte(open + "Fix" + std::string(depth, ']'), limit,
+                        [](const std::string& t) { return basis::read<Rose>(t).has_value(); }),
+            "");
+}
+
 // The forms of a Mix value's layers, outermost first.
 std::string mixForms(const Fix<knotloom_test::MixOf>& x) {
   std::string forms;
@@ -306,8 +405,24 @@ std::string mixForms(const Fix<knotloom_test::MixOf>& x) {
   }
 }
 
+// Every parse of a text at precedence d, by basis::readsPrec and by the
+// nested reader of one C++ frame per layer: each value as its forms and its
+// text, with the length of the input left after it.
+template <class F, class Key>
+std::pair<std::vector<std::pair<std::string, std::size_t>>, std::vector<std::pair<std::string, std::size_t>>>
+bothReadings(int d, const std::string& text, Key key) {
+  std::pair<std::vector<std::pair<std::string, std::size_t>>, std::vector<std::pair<std::string, std::size_t>>> out;
+  for (const auto& [x, rest] : basis::readsPrec<Fix<F>>(d, text)) out.first.emplace_back(key(x), rest.size());
+  for (const auto& [x, rest] : knotloom::internal::readFixNested<F>(0, d, text)) {
+    out.second.emplace_back(key(x), rest.size());
+  }
+  return out;
+}
+
 // Every parse of a text, as the nested reader of one C++ frame per layer
-// gives them: ambiguous layers, and children read bare at any depth.
+// gives them: ambiguous layers, children read bare at any depth, and
+// children after one whose layer at precedence 11 is more than one lexeme
+// (read by the nested reader).
 TEST(TextForm, LayerByLayerReadingGivesEveryParseOfTheNestedReader) {
   using Mix = Fix<knotloom_test::MixOf>;
   std::string braced = "Fix End";
@@ -326,23 +441,96 @@ TEST(TextForm, LayerByLayerReadingGivesEveryParseOfTheNestedReader) {
       "Fix (Step (Fix (Step (Fix End)) x))",
       "Fix (Step (Fix End) (Fix End))",
       "Fix (Step [Fix End])",
+      "Fix (Brace {((Fix (Brace {Fix End})))})",
+      "Fix (Brace {Fix End)",
+      "Fix (Brace {Fix (Step (Fix End)}))",
+      "Fix (Brace {Fix [}])",
+      "Fix (Brace {Fix})",
+      "Fix (Brace {Fix (Brace {Fix End}) })",
+      "Fix Rec {Fix Rec {Fix End}}",
+      "Fix (Step (Fix Rec {Fix End}))",
+      "Fix (Brace {Fix Rec {Fix (Twice (Fix End))}})",
+      "Fix (Both {Fix End, Fix End})",
+      "Fix (Both {Fix Rec {Fix End}, Fix (Brace {Fix End})})",
+      "Fix (Both {Fix (Twice (Fix End)), Fix Rec {Fix (Twice (Fix End))}})",
+      "Fix (Both {(Fix End), ((Fix (Both {Fix End, Fix End})))})",
+      "Fix (Both {Fix End,})",
+      "Fix (Both {Fix End Fix End})",
   };
+  auto key = [](const Mix& x) { return mixForms(x) + " " + basis::show(x); };
   for (int d : {0, 11}) {
     for (const std::string& text : texts) {
-      std::vector<std::pair<std::string, std::size_t>> got;
-      std::vector<std::pair<std::string, std::size_t>> want;
-      for (const auto& [x, rest] : basis::readsPrec<Mix>(d, text)) got.emplace_back(mixForms(x), rest.size());
-      for (const auto& [x, rest] : knotloom::internal::readFixNested<knotloom_test::MixOf>(0, d, text)) {
-        want.emplace_back(mixForms(x), rest.size());
-      }
+      const auto [got, want] = bothReadings<knotloom_test::MixOf>(d, text, key);
       EXPECT_EQ(got, want) << d << " " << text;
     }
   }
   EXPECT_EQ(basis::readsPrec<Mix>(0, "Fix (Twice (Fix (Twice (Fix (Twice (Fix End))))))").size(), 8u);
-  // A child read bare deep down: the whole text is read by the nested reader.
+  // Children read bare deep down.
   const std::optional<Mix> x = basis::read<Mix>(deep);
   ASSERT_TRUE(x.has_value());
   EXPECT_EQ(mixForms(*x), std::string(3001, '1') + std::string(3000, '2') + "0");
+  // Layers of two lexemes at precedence 11, each the first of two children.
+  std::string recs = "Fix End";
+  for (int i = 0; i < 2000; ++i) recs = "Fix (Both {Fix Rec {" + recs + "}, Fix End})";
+  const std::optional<Mix> y = basis::read<Mix>(recs);
+  ASSERT_TRUE(y.has_value());
+  EXPECT_EQ(basis::show(*y), recs);
+}
+
+// A rose tree's text from a list of choices (the tree's shape, blanks and
+// redundant parentheses), then the text changed at one place or not.
+std::string roseText(const std::vector<std::uint8_t>& choices) {
+  std::size_t at = 0;
+  auto next = [&] { return at < choices.size() ? choices[at++] : std::uint8_t{0}; };
+  auto tree = [&](auto& self, int depth) -> std::string {
+    const std::uint8_t c = next();
+    const std::size_t parens = c % 4 == 3 ? c / 4 % 3 + 1 : 0;
+    std::string text = std::string(parens, '(') + (c % 8 == 5 ? "Fix  [ " : "Fix [");
+    const int children = depth < 5 ? next() % 4 : 0;
+    for (int i = 0; i < children; ++i) {
+      if (i > 0) text += c % 16 < 8 ? "," : " , ";
+      text += self(self, depth + 1);
+    }
+    return text + "]" + std::string(parens, ')');
+  };
+  std::string text = tree(tree, 0);
+  const std::uint8_t change = next();
+  const std::size_t where = next() % (text.size() + 1);
+  static constexpr char kInserted[] = "()[],F ";
+  if (change % 3 == 1 && where < text.size()) text.erase(where, 1);
+  if (change % 3 == 2) text.insert(where, 1, kInserted[change / 3 % 7]);
+  return text;
+}
+
+RC_GTEST_PROP(TextForm, LayerByLayerReadingOfRoseTreesGivesEveryParseOfTheNestedReader,
+              (const std::vector<std::uint8_t>& choices)) {
+  const std::string text = roseText(choices);
+  for (int d : {0, 11}) {
+    const auto [got, want] = bothReadings<basis::VectorTag>(d, text, [](const Rose& x) { return basis::show(x); });
+    RC_ASSERT(got == want);
+  }
+}
+
+TEST(TextForm, RoseTreesReadBack) {
+  struct Case {
+    std::string text;
+    bool reads;
+  };
+  const Case cases[] = {
+      {"Fix []", true},
+      {"Fix [Fix [],Fix [Fix []]]", true},
+      {" ( Fix [ (Fix []) , ((Fix [Fix []])) ] ) ", true},
+      {"Fix ([Fix []])", true},
+      {"Fix [Fix [,]]", false},
+      {"Fix [Fix []", false},
+      {"Fix [Fix ]]", false},
+      {"Fix [Fix [] Fix []]", false},
+      {"Fix [(Fix [])", false},
+      {"Fix [Fix (Fix [])]", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(basis::read<Rose>(c.text).has_value(), c.reads) << c.text;
+  EXPECT_EQ(basis::read<Rose>(" ( Fix [ (Fix []) , ((Fix [Fix []])) ] ) "),
+            Rose(std::vector<Rose>{leaf(), Rose(std::vector<Rose>{leaf()})}));
 }
 
 // Running out of memory in the middle of a read reaches the caller as

@@ -27,12 +27,12 @@
 // handed (as every basis printer does); a printer that builds a child's text
 // elsewhere still works, one C++ frame deeper per such layer. Parsing reads
 // layer by layer from an explicit stack, in memory a small multiple of the
-// text, when the layer reader takes its children at precedence 11 (as
-// parenthesis groups); one that reads a child bare or in list form recurses
-// once per layer, each layer where the stack has room. Either way any depth
-// that show produces reads back; basis::kMaxNesting bounds the brackets
-// within one layer only. Comparing two infinite structures that never differ
-// does not return.
+// text, whether the layer reader takes its children in parentheses, bare or
+// in list form; a child whose layer at precedence 11 spans more than one
+// lexeme or bracket group (a record form read without parentheses) is read
+// by recursing once, where the stack has room. Any depth that show produces
+// reads back; basis::kMaxNesting bounds the brackets within one layer only.
+// Comparing two infinite structures that never differ does not return.
 
 #include <algorithm>
 #include <compare>
@@ -295,118 +295,132 @@ concept ReadsHoles = requires(const ReadHole& rp, const ReadHoleList& rl, std::s
 };
 
 // Reads a Fix text layer by layer from an explicit stack, in memory a small
-// multiple of the text. A child of a layer stands at precedence 11, so it is
-// one parenthesis group. Each layer is read twice:
-// - first with every child a hole that takes the group in front of it whole
-//   (its end from an index of the groups, lexed once), which finds the groups
-//   that may hold children;
-// - then, once those groups are read (the same way, below it on the stack),
-//   with each child the parses of its group.
-// The second reading asks for children where the first did, with the same
-// answers as a nested read would give, so the parses are those of
-// readFixNested. A layer whose reader asks for a child at a lower
-// precedence or in list form cannot be read this way; nullopt then, before
-// anything is built.
+// multiple of the text. Each layer is read twice by F's own reader:
+// - first with a hole for every child, which takes the text a child there
+//   can span: a parenthesis group whole (a Fix that starts with "(" ends
+//   where the group does), or, at precedence 10 or less, the word Fix and
+//   the one lexeme or bracket group after it (the layer at precedence 11).
+//   A list of children is a list of such holes. Group ends come from an
+//   index built by lexing each group once. This finds the children the
+//   layer asks for;
+// - then, once those children are read (the same way, above it on the
+//   stack), with each child answered from its parses.
+// A child asked for where the first reading found none (a layer reader that
+// takes more than one lexeme or group at precedence 11) is read by
+// readFixNested, so the parses are always those of readFixNested; only such
+// a text costs stack and memory by its depth.
 template <class F>
 class FixTextReader {
  public:
   FixTextReader(int base, std::string_view in) : base_(base), in_(in) {}
 
-  std::optional<basis::Parses<Fix<F>>> run(int d) {
-    const Found root = discover(d, in_, nullptr);
-    if (unsupported_) return std::nullopt;
-    if (!root.complete) return basis::Parses<Fix<F>>{};
-    if (root.groups.empty()) return readLayer(d, in_, 0, 0);
-    frames_.emplace_back(Frame{groups_.size(), values_.size(), 0, root.groups.size(), nullptr});
-    for (const auto& g : root.groups) groups_.emplace_back(g);
+  basis::Parses<Fix<F>> run(int d) {
+    discover(d, in_);
+    if (found_.empty()) return readLayer(d, in_, 0, 0);
+    push(in_.data(), d);
     for (;;) {
       Frame& top = frames_.back();
-      if (top.next < top.count) {
-        Group& g = groups_[top.groups + top.next];
+      if (top.next < children_.size()) {
+        Child& c = children_[top.next];
         ++top.next;
-        g.values = values_.size();
-        const Found found = discover(11, tail(g.begin), g.end);
-        if (unsupported_) return std::nullopt;
-        if (!found.complete) continue;
-        if (found.groups.empty()) {
-          finish(g, readLayer(11, tail(g.begin), values_.size(), 0));
-          continue;
+        const int p = c.bare ? 0 : 11;
+        discover(p, tail(at(c.begin)));
+        if (found_.empty()) {
+          finish(c, readLayer(p, tail(at(c.begin)), 0, 0));
+        } else {
+          push(at(c.begin), p);
         }
-        frames_.emplace_back(Frame{groups_.size(), values_.size(), 0, found.groups.size(), g.begin});
-        for (const auto& c : found.groups) groups_.emplace_back(c);
         continue;
       }
       const Frame done = top;
-      basis::Parses<Fix<F>> parses =
-          readLayer(done.begin == nullptr ? d : 11, done.begin == nullptr ? in_ : tail(done.begin), done.groups,
-                    done.count);
-      groups_.truncate(done.groups);
+      basis::Parses<Fix<F>> parses = readLayer(done.precedence, tail(at(done.begin)), done.children,
+                                               children_.size() - done.children);
+      children_.truncate(done.children);
       values_.truncate(done.values);
       frames_.pop_back();
       if (frames_.empty()) return parses;
-      Frame& parent = frames_.back();
-      finish(groups_[parent.groups + parent.next - 1], std::move(parses));
+      finish(children_[frames_.back().next - 1], std::move(parses));
     }
   }
 
  private:
-  // A parenthesis group that may hold a child: its text, and where its
-  // parses lie on the stack of values once read.
-  struct Group {
-    const char* begin;
-    const char* end;
+  // Offsets into the text (shorter than 2^31 bytes).
+  using Offset = std::uint32_t;
+
+  // A child a layer asks for: the text it can span, whether it is read bare
+  // (at precedence 10 or less, starting with Fix) or is a parenthesis group,
+  // and where its parses lie on the stack of values once read.
+  struct Child {
+    Offset begin;
+    Offset end;
+    Offset count = 0;
+    bool bare;
     std::size_t values = 0;
-    std::size_t count = 0;
   };
-  // A layer whose groups are being read: its groups on the stack of groups,
-  // its children's values from `values` on, and where its text begins
-  // (nullptr for the outermost).
+  // A layer whose children are being read: its children, from `children`
+  // to the top of their stack (`next` the first not yet read), their parses
+  // from `values` on, and the layer's own text and precedence.
   struct Frame {
-    std::size_t groups;
     std::size_t values;
-    std::size_t next;
-    std::size_t count;
-    const char* begin;
+    Offset children;
+    Offset next;
+    Offset begin;
+    int precedence;
   };
-  struct Found {
-    bool complete = false;
-    std::vector<Group> groups;
+  struct Value {
+    Fix<F> x;
+    const char* rest;
   };
 
-  static constexpr std::uint32_t kUnknown = 0;
-  static constexpr std::uint32_t kUnclosed = ~std::uint32_t{0};
-
-  std::string_view tail(const char* at) const noexcept {
-    return std::string_view(at, static_cast<std::size_t>(in_.data() + in_.size() - at));
+  const char* at(Offset offset) const noexcept { return in_.data() + offset; }
+  Offset offset(const char* p) const noexcept { return static_cast<Offset>(p - in_.data()); }
+  std::string_view tail(const char* p) const noexcept {
+    return std::string_view(p, static_cast<std::size_t>(in_.data() + in_.size() - p));
+  }
+  // Whether t is what follows some point of the text (a layer reader may
+  // hand its children text of its own).
+  bool isTail(std::string_view t) const noexcept {
+    const auto begin = reinterpret_cast<std::uintptr_t>(in_.data());
+    const auto p = reinterpret_cast<std::uintptr_t>(t.data());
+    return p >= begin && p - begin <= in_.size() && t.size() == in_.size() - (p - begin);
   }
 
-  // The parses of a group's text that end with the group, onto the stack of
-  // values.
-  void finish(Group& g, basis::Parses<Fix<F>> parses) {
-    g.values = values_.size();
+  // Opens a frame for the layer at `begin`, its children those just found.
+  void push(const char* begin, int precedence) {
+    const auto first = static_cast<Offset>(children_.size());
+    frames_.emplace_back(Frame{values_.size(), first, first, offset(begin), precedence});
+    for (const Child& c : found_) children_.emplace_back(c);
+  }
+
+  // The parses of a child onto the stack of values (for a group, those that
+  // end with it).
+  void finish(Child& c, basis::Parses<Fix<F>> parses) {
+    c.values = values_.size();
     for (auto& [x, rest] : parses) {
-      if (rest.data() == g.end) values_.emplace_back(std::move(x));
+      if (c.bare || rest.data() == at(c.end)) values_.emplace_back(Value{std::move(x), rest.data()});
     }
-    g.count = values_.size() - g.values;
+    c.count = static_cast<Offset>(values_.size() - c.values);
   }
 
-  // The end of the parenthesis group opened at `open`, or nullptr when it
-  // never closes. Lexes the group the first time (recording every group
-  // inside it); O(1) after.
+  // The end of the bracket group opened at `open`, or nullptr when it never
+  // closes. Lexes the group the first time, recording every group inside
+  // it; a binary search after. The index holds one entry per bracket pair,
+  // in the order of the text.
   const char* groupEnd(const char* open) {
-    const auto at = static_cast<std::size_t>(open - in_.data());
-    if (at >= ends_.size() || ends_[at] == kUnknown) lexGroup(open);
-    const std::uint32_t end = ends_[at];
-    return end == kUnclosed ? nullptr : in_.data() + end;
+    const Offset o = offset(open);
+    auto found = std::lower_bound(ends_.begin(), ends_.end(), o,
+                                  [](const std::pair<Offset, Offset>& e, Offset x) { return e.first < x; });
+    if (found == ends_.end() || found->first != o) found = lexGroup(open);
+    return found->second == kUnclosed ? nullptr : at(found->second);
   }
 
-  void lexGroup(const char* open) {
-    auto record = [&](std::size_t at, std::uint32_t end) {
-      if (at >= ends_.size()) ends_.resize(at + 1, kUnknown);
-      ends_[at] = end;
-    };
-    std::vector<std::uint32_t> stack;  // offsets of open brackets, the top bit set for "("
-    constexpr std::uint32_t kParen = std::uint32_t{1} << 31;
+  static constexpr Offset kUnclosed = ~Offset{0};
+
+  // Lexes the group opened at `open` (outside every group lexed so far) into
+  // the index; its entry.
+  typename std::vector<std::pair<Offset, Offset>>::iterator lexGroup(const char* open) {
+    std::vector<std::pair<Offset, Offset>> batch;  // in the order the brackets open
+    std::vector<std::size_t> stack;                // the entries of the open brackets
     std::string_view rest = tail(open);
     for (;;) {
       auto lx = basis::lexeme(rest);
@@ -415,94 +429,117 @@ class FixTextReader {
       rest = lx->second;
       if (l.kind != basis::Lexeme::Kind::Punc || l.text.size() != 1) continue;
       const char c = l.text[0];
-      const auto offset = static_cast<std::uint32_t>(l.text.data() - in_.data());
       if (c == '(' || c == '[' || c == '{') {
-        stack.push_back(offset | (c == '(' ? kParen : 0));
+        stack.push_back(batch.size());
+        batch.emplace_back(offset(l.text.data()), kUnclosed);
       } else if (c == ')' || c == ']' || c == '}') {
-        const std::uint32_t entry = stack.back();
+        batch[stack.back()].second = offset(l.text.data()) + 1;
         stack.pop_back();
-        if (entry & kParen) record(entry & ~kParen, offset + 1);
-        if (stack.empty()) return;
+        if (stack.empty()) break;
       }
     }
-    for (std::uint32_t entry : stack) {
-      if (entry & kParen) record(entry & ~kParen, kUnclosed);
-    }
+    if (batch.empty()) batch.emplace_back(offset(open), kUnclosed);
+    // Groups are lexed mostly in the order of the text: an append.
+    const Offset first = batch.front().first;
+    auto place = std::lower_bound(ends_.begin(), ends_.end(), first,
+                                  [](const std::pair<Offset, Offset>& e, Offset x) { return e.first < x; });
+    return ends_.insert(place, batch.begin(), batch.end());
   }
 
-  // Reads the layer text at the front of `s` (ending at `end`, or anywhere
-  // for the outermost) with holes for children: whether it may parse, and
-  // the groups its reader asked for, in order, none inside another.
-  Found discover(int d, std::string_view s, const char* end) {
-    Found found;
-    auto rp = [&](int q, std::string_view t) -> basis::Parses<ChildHole> {
-      if (q <= 10) {
-        unsupported_ = true;
-        return {};
-      }
-      const std::string_view u = basis::skipSpaces(t);
-      if (u.empty() || u[0] != '(') return {};
-      const char* close = groupEnd(u.data());
-      if (close == nullptr) return {};
-      found.groups.push_back(Group{u.data(), close});
-      return {{ChildHole{}, tail(close)}};
+  // The text a child read at precedence q from t can span, into c; false
+  // when no child can start there: at the end, at "(" whose group never
+  // closes, at precedence 11 without "(", not at the word Fix, or at Fix
+  // whose layer would start with a bracket that never closes (a layer's
+  // text is never empty).
+  bool span(int q, std::string_view t, Child& c) {
+    const std::string_view u = basis::skipSpaces(t);
+    if (u.empty()) return false;
+    if (u[0] == '(') {
+      const char* end = groupEnd(u.data());
+      if (end == nullptr) return false;
+      c = Child{offset(u.data()), offset(end), 0, false};
+      return true;
+    }
+    if (q > 10) return false;
+    auto after = basis::expectIdent(u, "Fix");
+    if (!after) return false;
+    auto lx = basis::lexeme(*after);
+    if (!lx || lx->first.kind == basis::Lexeme::Kind::EndOfInput) return false;
+    const basis::Lexeme& l = lx->first;
+    const char* end = lx->second.data();
+    if (l.kind == basis::Lexeme::Kind::Punc && (l.text == "(" || l.text == "[" || l.text == "{")) {
+      end = groupEnd(l.text.data());
+      if (end == nullptr) return false;
+    }
+    c = Child{offset(u.data()), offset(end), 0, true};
+    return true;
+  }
+
+  // Reads the layer text at the front of `s` with holes for children; the
+  // children its reader asked for go to found_, in order, none inside
+  // another.
+  void discover(int d, std::string_view s) {
+    found_.clear();
+    auto rp = [this](int q, std::string_view t) -> basis::Parses<ChildHole> {
+      Child c{};
+      if (!isTail(t) || !span(q, t, c)) return {};
+      found_.push_back(c);
+      return {{ChildHole{}, tail(at(c.end))}};
     };
-    auto rl = [&](std::string_view) -> basis::Parses<std::vector<ChildHole>> {
-      unsupported_ = true;
-      return {};
-    };
+    auto rl = [&rp](std::string_view t) { return basis::readListWith(rp, t); };
     auto body = [&](int p, std::string_view t) -> basis::Parses<ChildHole> {
       basis::Parses<ChildHole> out;
-      if (p > 10 || unsupported_) return out;
+      if (p > 10) return out;
       auto after = basis::expectIdent(t, "Fix");
       if (!after) return out;
       for (auto& parse : basis::Read1<F>::liftReadsPrec(rp, rl, 11, *after)) out.emplace_back(ChildHole{}, parse.second);
       return out;
     };
-    for (const auto& parse : basis::runParens(body, d, s)) {
-      if (end == nullptr || parse.second.data() == end) found.complete = true;
-    }
-    std::sort(found.groups.begin(), found.groups.end(),
-              [](const Group& a, const Group& b) { return a.begin < b.begin; });
+    (void)basis::runParens(body, d, s);
+    std::sort(found_.begin(), found_.end(), [](const Child& a, const Child& b) { return a.begin < b.begin; });
     std::size_t kept = 0;
-    for (const Group& g : found.groups) {
-      if (kept > 0 && g.begin < found.groups[kept - 1].end) continue;  // the same or inside the last
-      found.groups[kept++] = g;
+    for (const Child& c : found_) {
+      if (kept > 0 && c.begin < found_[kept - 1].end) continue;  // the same or inside the last
+      found_[kept++] = c;
     }
-    found.groups.resize(kept);
-    return found;
+    found_.resize(kept);
   }
 
-  // Every parse of the layer at the front of `s`, its children answered
-  // from the `count` groups on the stack from `first` (any other child read
-  // by readFixNested).
+  // Every parse of the layer at the front of `s` at precedence d, its
+  // children answered from the `count` children on the stack from `first`
+  // (any other child read by readFixNested).
   basis::Parses<Fix<F>> readLayer(int d, std::string_view s, std::size_t first, std::size_t count) {
     using Layer = typename Fix<F>::Layer;
-    const int base = base_;
-    auto nested = [base](int q, std::string_view t) { return readFixNested<F>(base, q, t); };
     auto rp = [&](int q, std::string_view t) -> basis::Parses<Fix<F>> {
-      const std::string_view u = basis::skipSpaces(t);
-      if (q > 10 && !u.empty() && u[0] == '(') {
-        std::size_t lo = first;
-        std::size_t hi = first + count;
-        while (lo < hi) {
-          const std::size_t mid = lo + (hi - lo) / 2;
-          if (groups_[mid].begin < u.data()) {
-            lo = mid + 1;
-          } else {
-            hi = mid;
-          }
-        }
-        if (lo < first + count && groups_[lo].begin == u.data()) {
-          const Group& g = groups_[lo];
-          basis::Parses<Fix<F>> out;
-          for (std::size_t i = 0; i < g.count; ++i) out.emplace_back(values_[g.values + i], tail(g.end));
-          return out;
+      if (!isTail(t)) return readFixNested<F>(base_, q, t);
+      const Offset o = offset(basis::skipSpaces(t).data());
+      std::size_t lo = first;
+      std::size_t hi = first + count;
+      while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (children_[mid].begin < o) {
+          lo = mid + 1;
+        } else {
+          hi = mid;
         }
       }
-      return nested(q, t);
+      Child c{};
+      if (lo < first + count && children_[lo].begin == o && (q <= 10 || !children_[lo].bare)) {
+        c = children_[lo];
+      } else if (!span(q, t, c)) {
+        return {};
+      } else {
+        return readFixNested<F>(base_, q, t);
+      }
+      basis::Parses<Fix<F>> out;
+      out.reserve(c.count);
+      for (std::size_t i = 0; i < c.count; ++i) {
+        const Value& v = values_[c.values + i];
+        out.emplace_back(v.x, tail(v.rest));
+      }
+      return out;
     };
-    auto rl = [&nested](std::string_view t) { return basis::readListWith(nested, t); };
+    auto rl = [&rp](std::string_view t) { return basis::readListWith(rp, t); };
     auto body = [&](int p, std::string_view t) -> basis::Parses<Fix<F>> {
       basis::Parses<Fix<F>> out;
       if (p > 10) return out;
@@ -518,11 +555,11 @@ class FixTextReader {
 
   int base_;
   std::string_view in_;
-  bool unsupported_ = false;
-  std::vector<std::uint32_t> ends_;
+  std::vector<std::pair<Offset, Offset>> ends_;
+  std::vector<Child> found_;
   ChunkedStack<Frame> frames_;
-  ChunkedStack<Group> groups_;
-  ChunkedStack<Fix<F>> values_;
+  ChunkedStack<Child> children_;
+  ChunkedStack<Value> values_;
 };
 
 // Every parse of «Fix layer» at precedence d (inside any parentheses), the
@@ -546,8 +583,8 @@ basis::Parses<Fix<F>> readFixFrom(int base, int d, std::string_view in) {
         const basis::NestingRebase rebase(base);
         return FixTextReader<F>(base, in).run(d);
       });
-      if (parses && scope.owner() && scope.exhausted()) parses->clear();
-      if (parses) return std::move(*parses);
+      if (scope.owner() && scope.exhausted()) parses.clear();
+      return parses;
     }
   }
   return readFixNested<F>(base, d, in);
