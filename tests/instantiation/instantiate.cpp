@@ -77,6 +77,10 @@ void others() {
   const Nat zero{std::optional<Nat>()};
   const Nat one{std::optional<Nat>(zero)};
   check("Fix ==", one == Nat{std::optional<Nat>(zero)}, true);
+  check("read of a Fix text", basis::read<Nat>("Fix (Just (Fix Nothing))"), std::optional<Nat>(one));
+  using Rose = knotloom::Fix<basis::VectorTag>;
+  const Rose leaf{std::vector<Rose>{}};
+  check("read of a rose tree", basis::read<Rose>("Fix [Fix [],(Fix [])]"), std::optional<Rose>(Rose{std::vector<Rose>{leaf, leaf}}));
   const auto uuids = stampwell::randoms(std::mt19937_64(1));
   check("randoms, front()", uuids.front(), stampwell::random(std::mt19937_64(1)).first);
   check("randoms, empty()", uuids.empty(), false);
