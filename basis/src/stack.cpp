@@ -118,7 +118,7 @@ struct ThreadState {
   Switch* switches;  // the switches in progress, innermost first
   FreeSegment* cache;
   std::size_t cachedBytes;
-  bool cacheKeySet;  // the thread-end release is armed
+  bool endKeySet;  // the thread-end work (atThreadEnd) is armed
 };
 BASIS_THREAD_STATE ThreadState self{};
 
@@ -252,10 +252,15 @@ char* baseOf(FreeSegment* node) noexcept {
 
 void unmapSegment(char* base) noexcept { munmap(base, segmentBytes()); }
 
-// Gives a thread's cached segments back when it ends (after its thread_local
-// destructors, so a chain freed by one of them has already used them).
-void releaseCache(void*) noexcept {
-  self.cacheKeySet = false;
+void drainAtThreadEnd() noexcept;
+
+// When a thread ends (after its thread_local destructors, so a chain freed by
+// one of them has already used the segments): does its postponed frees, then
+// gives its cached segments back. A later key destructor that caches a
+// segment or postpones a free arms it again, and glibc runs another round.
+void atThreadEnd(void*) noexcept {
+  drainAtThreadEnd();
+  self.endKeySet = false;
   while (FreeSegment* node = self.cache) {
     self.cache = node->next;
     unmapSegment(baseOf(node));
@@ -263,20 +268,20 @@ void releaseCache(void*) noexcept {
   self.cachedBytes = 0;
 }
 
-pthread_key_t cacheKey;
-bool cacheKeyMade = false;
-pthread_once_t cacheKeyOnce = PTHREAD_ONCE_INIT;
+pthread_key_t endKey;
+bool endKeyMade = false;
+pthread_once_t endKeyOnce = PTHREAD_ONCE_INIT;
 
-// Arms the thread-end release of this thread's cache; false when it cannot
-// (then segments are not kept).
-bool armCacheRelease() noexcept {
-  if (self.cacheKeySet) return true;
-  pthread_once(&cacheKeyOnce, [] { cacheKeyMade = pthread_key_create(&cacheKey, &releaseCache) == 0; });
-  if (!cacheKeyMade) return false;
+// Arms atThreadEnd for this thread; false when it cannot (then segments are
+// not kept, and postponed frees wait for a later drop).
+bool armThreadEnd() noexcept {
+  if (self.endKeySet) return true;
+  pthread_once(&endKeyOnce, [] { endKeyMade = pthread_key_create(&endKey, &atThreadEnd) == 0; });
+  if (!endKeyMade) return false;
   // Any non-null value: the destructor runs for it, and again after a later
-  // thread-end destructor caches a segment and sets it anew.
-  if (pthread_setspecific(cacheKey, &self) != 0) return false;
-  self.cacheKeySet = true;
+  // thread-end destructor sets it anew.
+  if (pthread_setspecific(endKey, &self) != 0) return false;
+  self.endKeySet = true;
   return true;
 }
 
@@ -300,7 +305,7 @@ char* trySegment() noexcept {
 }
 
 void giveSegment(char* base) noexcept {
-  if (self.cachedBytes + segmentBytes() <= kCachedBytes && armCacheRelease()) {
+  if (self.cachedBytes + segmentBytes() <= kCachedBytes && armThreadEnd()) {
     FreeSegment* node = freeNode(base);
     node->next = self.cache;
     self.cache = node;
@@ -538,6 +543,7 @@ void dropSlow(void* object, void (*destroy)(void*)) noexcept {
     e->destroy = destroy;
     e->next = postponed;
     postponed = e;
+    armThreadEnd();
   } else {
     // No memory even for the note: free it here, on the margin kept for the
     // work between two checks.
@@ -561,6 +567,20 @@ void drainPostponed() noexcept {
     destroy(object);
   }
 }
+
+namespace {
+
+// The postponed frees of an ending thread: on its own stack where the key
+// destructor's frame has room to spare, else on a segment. With neither,
+// they stay postponed (and are lost with the thread).
+void drainAtThreadEnd() noexcept {
+  if (postponed == nullptr) return;
+  if (locate(frameAddress())) drainPostponed();
+  if (postponed == nullptr) return;
+  if (char* base = trySegment()) runOnSegment(base, [](void*) { drainPostponed(); }, nullptr);
+}
+
+}  // namespace
 
 void failSegmentsForTesting(bool fail) noexcept { failSegments.store(fail, std::memory_order_relaxed); }
 

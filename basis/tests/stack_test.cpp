@@ -16,11 +16,13 @@
 #include <unwind.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -42,11 +44,14 @@ namespace {
 std::atomic<int> threadLocalDestructorsRegistered{0};
 // How often the calling thread asked for its stack's bounds.
 thread_local int boundsReads = 0;
+// While set, the calling thread's asks fail, as when memory has run out.
+thread_local bool boundsUnreadable = false;
 }
 
 // Counts the calls of this thread, then asks the C library.
 extern "C" int pthread_getattr_np(pthread_t thread, pthread_attr_t* attr) noexcept {
   ++boundsReads;
+  if (boundsUnreadable) return ENOMEM;
   using Real = int (*)(pthread_t, pthread_attr_t*);
   static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "pthread_getattr_np"));
   return real(thread, attr);
@@ -544,6 +549,53 @@ TEST(StackRoom, WithoutSegmentsDeepWorkFailsAsTheMachinerysAndDeepFreesComplete)
        }},
   };
   EXPECT_EQ(depth_check::failuresOnEveryStack(cases), "");
+}
+
+// A thread frees a deep chain where it has neither stack room nor a segment,
+// so the free is postponed, and ends before any later free could do it: its
+// end does it, on its own stack or else on a segment. With neither, the free
+// stays postponed and the thread still ends cleanly.
+TEST(StackRoom, FreesPostponedByAThreadAreDoneWhenItEnds) {
+  struct Row {
+    const char* name;
+    bool boundsReadable;  // else its own stack is never known
+    bool segmentsAtEnd;
+    bool freedAtEnd;
+  };
+  const Row rows[] = {
+      {"on its own stack, segments still failing", true, false, true},
+      {"on its own stack, segments back", true, true, true},
+      {"on a segment (its stack's bounds unreadable)", false, true, true},
+      {"nowhere: kept", false, false, false},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(depth_check::isolated(Stack::Default,
+                                    [row]() -> std::string {
+                                      const Int before = liveProbes;
+                                      std::string inThread = "the thread did not run";
+                                      std::thread t([&] {
+                                        boundsUnreadable = !row.boundsReadable;
+                                        std::optional<Lazy<Int>> top(chain(kDepth));
+                                        basis::stack_detail::failSegmentsForTesting(true);
+                                        // No other free follows on this thread,
+                                        // which would do the postponed one.
+                                        if (row.boundsReadable) {
+                                          basis::withStackRoom([] {});  // finds the thread's stack
+                                          atStackEnd([&] { top.reset(); });
+                                        } else {
+                                          top.reset();
+                                        }
+                                        inThread = expectEq(liveProbes - before, kDepth);
+                                        basis::stack_detail::failSegmentsForTesting(!row.segmentsAtEnd);
+                                      });
+                                      t.join();
+                                      basis::stack_detail::failSegmentsForTesting(false);
+                                      if (!inThread.empty()) return "not postponed: " + inThread;
+                                      return expectEq(liveProbes - before, row.freedAtEnd ? 0 : kDepth);
+                                    }),
+              "")
+        << row.name;
+  }
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ extern thread_local constinit std::uintptr_t span
 
 // A free that had neither stack room nor a segment (memory ran out while a
 // deep chain was freed): kept on the thread's list and done by the next drop
-// that finishes with room to spare.
+// that finishes with room to spare, or when the thread ends.
 struct PostponedFree;
 extern thread_local constinit PostponedFree* postponed
     __attribute__((tls_model("initial-exec"), visibility("default")));
@@ -67,7 +67,7 @@ __attribute__((visibility("default"))) void runWithRoom(void (*run)(void*), void
 
 // destroy(object) with stack room, never throwing: when neither room nor a
 // segment can be had, the call is postponed to the thread's next drop that
-// has room (see PostponedFree).
+// has room, or to its end (see PostponedFree).
 __attribute__((visibility("default"))) void dropSlow(void* object, void (*destroy)(void*)) noexcept;
 // Does the postponed frees when this frame has room to spare; else leaves
 // them to a shallower drop.
