@@ -27,7 +27,8 @@ namespace knotloom_test {
 // the same read as two layers (forms 3 and 4) | Brace {child}, the child
 // bare at precedence 0 (form 2) | Rec {child}, read at precedence 11 too,
 // so that one layer at 11 is two lexemes (form 5) | Both {child, second},
-// two bare children (form 6).
+// two bare children (form 6) | Then child {second}, two bare children, the
+// braces of the second where a record form of the first has its own (form 7).
 template <class A>
 struct MixF {
   int form = 0;
@@ -62,6 +63,14 @@ struct basis::Show1<knotloom_test::MixOf> : basis::Show1Defaults<knotloom_test::
         o += "Both {";
         sp(0, *l.child, o);
         o += ", ";
+        sp(0, *l.second, o);
+        o += '}';
+      });
+    } else if (l.form == 7) {
+      basis::showParen(d > 10, out, [&](std::string& o) {
+        o += "Then ";
+        sp(0, *l.child, o);
+        o += " {";
         sp(0, *l.second, o);
         o += '}';
       });
@@ -115,6 +124,15 @@ struct basis::Read1<knotloom_test::MixOf> : basis::Read1Defaults<knotloom_test::
                 for (auto& [c2, rest2] : rp(0, *comma)) {
                   if (auto close = basis::expectPunc(rest2, "}")) out.emplace_back(R{6, c, c2}, *close);
                 }
+              }
+            }
+          }
+          if (auto then = basis::expectIdent(s, "Then")) {
+            for (auto& [c, rest] : rp(0, *then)) {
+              auto open = basis::expectPunc(rest, "{");
+              if (!open) continue;
+              for (auto& [c2, rest2] : rp(0, *open)) {
+                if (auto close = basis::expectPunc(rest2, "}")) out.emplace_back(R{7, c, c2}, *close);
               }
             }
           }
@@ -477,6 +495,40 @@ TEST(TextForm, LayerByLayerReadingGivesEveryParseOfTheNestedReader) {
   const std::optional<Mix> y = basis::read<Mix>(recs);
   ASSERT_TRUE(y.has_value());
   EXPECT_EQ(basis::show(*y), recs);
+}
+
+// A child read bare whose layer is a record form (Rec {x}) spans more than
+// the first reading of its parent sees; when the parent's text goes on as
+// the record's does (Then x {y}), that reading finds children inside the
+// record. Each is read once, inside the record: the work stays linear in
+// the text, and a shown value reads back at any depth.
+TEST(TextForm, LayerByLayerReadingReadsTheTextInsideARecordChildOnce) {
+  using Mix = Fix<knotloom_test::MixOf>;
+  auto key = [](const Mix& x) { return mixForms(x) + " " + basis::show(x); };
+  const std::string texts[] = {
+      "Fix (Then Fix End {Fix End})",
+      "Fix (Then Fix Rec {Fix End} {Fix End})",
+      "Fix (Then Fix Rec {Fix (Then Fix Rec {Fix End} {Fix End})} {Fix Rec {Fix End}})",
+      "Fix (Then Fix Rec {Fix End} {Fix End} {Fix End})",
+      "Fix (Then (Fix Rec {Fix End}) {Fix (Twice (Fix End))})",
+  };
+  for (int d : {0, 11}) {
+    for (const std::string& text : texts) {
+      const auto [got, want] = bothReadings<knotloom_test::MixOf>(d, text, key);
+      EXPECT_EQ(got, want) << d << " " << text;
+    }
+  }
+  for (int depth : {40, 100000}) {
+    std::string text;
+    for (int i = 0; i < depth; ++i) text += "Fix (Then Fix Rec {";
+    text += "Fix End";
+    for (int i = 0; i < depth; ++i) text += "} {Fix End})";
+    const std::optional<Mix> x = basis::read<Mix>(text);
+    const double work = static_cast<double>(basis::detail::lastReadWork()) / static_cast<double>(text.size());
+    ASSERT_TRUE(x.has_value()) << depth;
+    EXPECT_EQ(basis::show(*x), text);
+    EXPECT_LT(work, 16.0) << depth;
+  }
 }
 
 // A rose tree's text from a list of choices (the tree's shape, blanks and

@@ -306,8 +306,8 @@ concept ReadsHoles = requires(const ReadHole& rp, const ReadHoleList& rl, std::s
 // - then, once those children are read (the same way, above it on the
 //   stack), with each child answered from its parses.
 // A child asked for where the first reading found none (a layer reader that
-// takes more than one lexeme or group at precedence 11) is read by
-// readFixNested, so the parses are always those of readFixNested; only such
+// takes more than one lexeme or group at precedence 11), or found one inside
+// the text of a child before it (see Child), is read by readFixNested, so the parses are always those of readFixNested; only such
 // a text costs stack and memory by its depth.
 template <class F>
 class FixTextReader {
@@ -323,6 +323,11 @@ class FixTextReader {
       if (top.next < children_.size()) {
         Child& c = children_[top.next];
         ++top.next;
+        if (c.begin < top.reach) {
+          // Inside the text of a child read before it: left to readFixNested.
+          c.skipped = true;
+          continue;
+        }
         const int p = c.bare ? 0 : 11;
         discover(p, tail(at(c.begin)));
         if (found_.empty()) {
@@ -349,23 +354,31 @@ class FixTextReader {
 
   // A child a layer asks for: the text it can span, whether it is read bare
   // (at precedence 10 or less, starting with Fix) or is a parenthesis group,
-  // and where its parses lie on the stack of values once read.
+  // and where its parses lie on the stack of values once read. A child that
+  // starts inside the text a child before it was read to (one read bare
+  // whose layer at precedence 11 spans more than its first lexeme, so the
+  // first reading went on inside it) is skipped: that text was read once
+  // already, and reading it again at every layer would double the work per
+  // layer. Should the layer ask for it after all, readFixNested reads it.
   struct Child {
     Offset begin;
     Offset end;
     Offset count = 0;
     bool bare;
     std::size_t values = 0;
+    bool skipped = false;
   };
   // A layer whose children are being read: its children, from `children`
   // to the top of their stack (`next` the first not yet read), their parses
-  // from `values` on, and the layer's own text and precedence.
+  // from `values` on, the layer's own text and precedence, and the furthest
+  // its children read so far reach.
   struct Frame {
     std::size_t values;
     Offset children;
     Offset next;
     Offset begin;
     int precedence;
+    Offset reach = 0;
   };
   struct Value {
     Fix<F> x;
@@ -392,12 +405,16 @@ class FixTextReader {
     for (const Child& c : found_) children_.emplace_back(c);
   }
 
-  // The parses of a child onto the stack of values (for a group, those that
-  // end with it).
+  // The parses of a child of the top frame onto the stack of values (for a
+  // group, those that end with it).
   void finish(Child& c, basis::Parses<Fix<F>> parses) {
+    Frame& parent = frames_.back();
     c.values = values_.size();
     for (auto& [x, rest] : parses) {
-      if (c.bare || rest.data() == at(c.end)) values_.emplace_back(Value{std::move(x), rest.data()});
+      if (c.bare || rest.data() == at(c.end)) {
+        parent.reach = std::max(parent.reach, offset(rest.data()));
+        values_.emplace_back(Value{std::move(x), rest.data()});
+      }
     }
     c.count = static_cast<Offset>(values_.size() - c.values);
   }
@@ -525,6 +542,7 @@ class FixTextReader {
       }
       Child c{};
       if (lo < first + count && children_[lo].begin == o && (q <= 10 || !children_[lo].bare)) {
+        if (children_[lo].skipped) return readFixNested<F>(base_, q, t);
         c = children_[lo];
       } else if (!span(q, t, c)) {
         return {};
