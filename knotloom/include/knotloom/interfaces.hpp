@@ -307,8 +307,9 @@ concept ReadsHoles = requires(const ReadHole& rp, const ReadHoleList& rl, std::s
 //   stack), with each child answered from its parses.
 // A child asked for where the first reading found none (a layer reader that
 // takes more than one lexeme or group at precedence 11), or found one inside
-// the text of a child before it (see Child), is read by readFixNested, so the parses are always those of readFixNested; only such
-// a text costs stack and memory by its depth.
+// the text of a child before it (see Child), is read by readFixNested, so
+// the parses are always those of readFixNested; only such a text costs
+// stack and memory by its depth.
 template <class F>
 class FixTextReader {
  public:
