@@ -90,10 +90,10 @@ TEST(Applicative, VectorCombinesEveryPairFirstOperandOuter) {
 
 TEST(Applicative, EitherStopsAtTheFirstLeft) {
   using E = Either<std::string, int>;
-  EXPECT_EQ(basis::liftA2(plus, E(Left(std::string("a"))), mustNotRun<E>()),
-            E(Left(std::string("a"))));
-  EXPECT_EQ(basis::liftA2(plus, E(Right(1)), E(Left(std::string("b")))), E(Left(std::string("b"))));
-  EXPECT_EQ(basis::liftA2(plus, E(Right(1)), E(Right(2))), E(Right(3)));
+  EXPECT_EQ(basis::liftA2(plus, E(Left{std::string("a")}), mustNotRun<E>()),
+            E(Left{std::string("a")}));
+  EXPECT_EQ(basis::liftA2(plus, E(Right{1}), E(Left{std::string("b")})), E(Left{std::string("b")}));
+  EXPECT_EQ(basis::liftA2(plus, E(Right{1}), E(Right{2})), E(Right{3}));
 }
 
 TEST(Applicative, TheseCombinesLeftValuesAndStopsAtThis) {
@@ -269,7 +269,7 @@ RC_GTEST_PROP(ApplicativeLaws, Vector, ()) {
 }
 RC_GTEST_PROP(ApplicativeLaws, Either, (bool l1, bool l2, int a, int b, int c)) {
   using E = Either<std::string, int>;
-  auto mk = [](bool left, int v) { return left ? E(Left(std::to_string(v))) : E(Right(v)); };
+  auto mk = [](bool left, int v) { return left ? E(Left{std::to_string(v)}) : E(Right{v}); };
   checkApplicativeLaws<basis::EitherOf<std::string>>(mk(l1, a), mk(l2, b), mk(false, c));
 }
 RC_GTEST_PROP(ApplicativeLaws, Pair, (std::string u, std::string v, std::string w, int a, int b, int c)) {

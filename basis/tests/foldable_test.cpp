@@ -171,8 +171,8 @@ TEST(Foldable, MonoidFoldsNestRightAndLeft) {
 TEST(Foldable, SmallShapesHoldAtMostOneElement) {
   using E = Either<std::string, int>;
   using T = These<std::string, int>;
-  EXPECT_EQ(basis::toList(E(Right(4))).toVector(), std::vector<int>{4});
-  EXPECT_TRUE(basis::toList(E(Left(std::string("e")))).isNil());
+  EXPECT_EQ(basis::toList(E(Right{4})).toVector(), std::vector<int>{4});
+  EXPECT_TRUE(basis::toList(E(Left{std::string("e")})).isNil());
   EXPECT_TRUE(basis::null(T::this_("l")));
   EXPECT_EQ(basis::sum(T::these("l", 3)), 3);
   EXPECT_EQ(basis::length(std::pair<std::string, int>("w", 1)), 1);

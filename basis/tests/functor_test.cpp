@@ -96,8 +96,8 @@ TEST(Functor, MapsEveryElementAndKeepsTheShape) {
   EXPECT_EQ(basis::fmap(twice, Identity<int>{5}).value, 10);
   EXPECT_EQ(basis::fmap(twice, Box<int>{7}), Box<int>{14});
   using E = Either<std::string, int>;
-  EXPECT_EQ(basis::fmap(twice, E(Right(3))), E(Right(6)));
-  EXPECT_EQ(basis::fmap(twice, E(Left(std::string("no")))), E(Left(std::string("no"))));
+  EXPECT_EQ(basis::fmap(twice, E(Right{3})), E(Right{6}));
+  EXPECT_EQ(basis::fmap(twice, E(Left{std::string("no")})), E(Left{std::string("no")}));
   using T = These<std::string, int>;
   EXPECT_EQ(basis::fmap(twice, T::this_("l")), T::this_("l"));
   EXPECT_EQ(basis::fmap(twice, T::that(2)), T::that(4));
@@ -253,8 +253,8 @@ TEST(Bifunctor, MapsEachSideWithItsOwnFunction) {
   auto inc = [](int x) { return x + 1; };
   auto str = [](int x) { return std::to_string(x); };
   using E = Either<int, int>;
-  EXPECT_EQ(basis::bimap(inc, str, E(Left(1))), (Either<int, std::string>(Left(2))));
-  EXPECT_EQ(basis::bimap(inc, str, E(Right(1))), (Either<int, std::string>(Right(std::string("1")))));
+  EXPECT_EQ(basis::bimap(inc, str, E(Left{1})), (Either<int, std::string>(Left{2})));
+  EXPECT_EQ(basis::bimap(inc, str, E(Right{1})), (Either<int, std::string>(Right{std::string("1")})));
   EXPECT_EQ(basis::first(inc, std::pair<int, char>(1, 'c')), (std::pair<int, char>(2, 'c')));
   EXPECT_EQ(basis::second(str, These<char, int>::these('a', 3)), (These<char, std::string>::these('a', "3")));
   EXPECT_EQ(basis::bimap(str, inc, basis::Const<int, int>{4}).getConst(), "4");

@@ -84,7 +84,7 @@ TEST(Lifted, TextFormsMatchThePlainOnes) {
       {s1(0, std::optional<int>()), "Nothing"},
       {s1(11, std::vector<int>{1, -2}), "[1,-2]"},
       {s1(11, Identity<int>{4}), "(Identity 4)"},
-      {s1(0, Either<std::string, int>(Left(std::string("e")))), "Left \"e\""},
+      {s1(0, Either<std::string, int>(Left{std::string("e")})), "Left \"e\""},
       {s1(11, These<char32_t, int>::these(U'x', 1)), "(These 'x' 1)"},
       {s1(11, std::pair<int, int>(1, -2)), "(1,-2)"},
       {s1(11, basis::Const<int, int>{-5}), "(Const (-5))"},
@@ -97,7 +97,7 @@ TEST(Lifted, TextFormsMatchThePlainOnes) {
   EXPECT_EQ(s1(0, std::optional<int>(3)), basis::show(std::optional<int>(3)));
   EXPECT_EQ(s1(11, These<int, int>::this_(1)), basis::showsPrec(11, These<int, int>::this_(1)));
   std::string two;
-  basis::showsPrec2(11, Either<int, std::string>(Right(std::string("r"))), two);
+  basis::showsPrec2(11, Either<int, std::string>(Right{std::string("r")}), two);
   EXPECT_EQ(two, "(Right \"r\")");
 }
 
@@ -146,7 +146,7 @@ TEST(Lifted, ComparisonsFollowThePlainOrder) {
   EXPECT_EQ(basis::compare1(T::that(9), T::this_(0)), basis::GT);
   EXPECT_EQ(basis::compare1(T::these(1, 2), T::these(1, 3)), basis::LT);
   using E = Either<int, int>;
-  EXPECT_EQ(basis::compare2(E(Left(5)), E(Right(0))), basis::LT);
+  EXPECT_EQ(basis::compare2(E(Left{5}), E(Right{0})), basis::LT);
   EXPECT_TRUE(basis::eq1(Pair{std::vector<int>{1}, O()}, Pair{std::vector<int>{1}, O()}));
   EXPECT_FALSE(basis::eq1(Pair{std::vector<int>{1}, O()}, Pair{std::vector<int>{1}, O(0)}));
   // Different element types are compared by the function given.
@@ -164,8 +164,8 @@ TEST(Lifted, HashesAgreeWithThePlainHashes) {
     EXPECT_EQ(basis::hashWithSalt1(s, List<int>::fromRange({1, 2})), basis::hashWithSalt(s, std::vector<int>{1, 2}));
     EXPECT_EQ(basis::hashWithSalt1(s, Identity<int>{4}), basis::hashWithSalt(s, Identity<int>{4}));
     using E = Either<std::string, int>;
-    EXPECT_EQ(basis::hashWithSalt1(s, E(Right(4))), basis::hashWithSalt(s, E(Right(4))));
-    EXPECT_EQ(basis::hashWithSalt2(s, E(Left(std::string("l")))), basis::hashWithSalt(s, E(Left(std::string("l")))));
+    EXPECT_EQ(basis::hashWithSalt1(s, E(Right{4})), basis::hashWithSalt(s, E(Right{4})));
+    EXPECT_EQ(basis::hashWithSalt2(s, E(Left{std::string("l")})), basis::hashWithSalt(s, E(Left{std::string("l")})));
     EXPECT_EQ(basis::hashWithSalt1(s, std::pair<int, int>(1, 2)), basis::hashWithSalt(s, std::pair<int, int>(1, 2)));
   }
   using T = These<int, int>;

@@ -97,8 +97,8 @@ TEST(Traverse, SmallShapesKeepTheirShape) {
   auto half = [](int x) { return x % 2 == 0 ? std::optional<int>(x / 2) : std::nullopt; };
   using E = Either<std::string, int>;
   using T = These<std::string, int>;
-  EXPECT_EQ(basis::traverse(half, E(Left(std::string("l")))), E(Left(std::string("l"))));
-  EXPECT_EQ(basis::traverse(half, E(Right(4))), E(Right(2)));
+  EXPECT_EQ(basis::traverse(half, E(Left{std::string("l")})), E(Left{std::string("l")}));
+  EXPECT_EQ(basis::traverse(half, E(Right{4})), E(Right{2}));
   EXPECT_EQ(basis::traverse(half, T::these("l", 4)), T::these("l", 2));
   EXPECT_EQ(basis::traverse(half, T::this_("l")), T::this_("l"));
   EXPECT_EQ(basis::traverse(half, std::optional<int>()), std::optional<std::optional<int>>(std::optional<int>()));

@@ -153,7 +153,7 @@ TEST(Reports, Equality) {
   EXPECT_EQ(E::INV7_key_hash_mismatch(1, 2), E::INV7_key_hash_mismatch(1, 2));
   EXPECT_NE(Valid<std::int64_t>(), Invalid(E::INV1_internal_Empty(), SubHashPath{}));
   EXPECT_NE(Invalid(E::INV1_internal_Empty(), SubHashPath{0, 5}), Invalid(E::INV1_internal_Empty(), SubHashPath{0, 0}));
-  EXPECT_EQ(SubHashPath(1, 2), SubHashPath(1, 2));
+  EXPECT_EQ((SubHashPath{1, 2}), (SubHashPath{1, 2}));
   EXPECT_EQ(partialHash(SubHashPath{4, 5}), 4u);
   EXPECT_EQ(lengthInBits(SubHashPath{4, 5}), 5);
 }

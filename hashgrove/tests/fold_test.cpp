@@ -212,7 +212,7 @@ TEST(Folds, EmptyMapGivesTheInitialValueOrTheFoldsError) {
 // A "monoid" that records how its combinations nest.
 struct Nesting {
   std::string text;
-  friend bool operator==(const Nesting&, const Nesting&) = default;
+  [[maybe_unused]] friend bool operator==(const Nesting&, const Nesting&) = default;
 };
 
 }  // namespace
@@ -273,7 +273,7 @@ TEST(FoldableSlots, OneSidedFoldsFollowTrieOrder) {
 struct Ranked {
   int rank = 0;
   int label = 0;
-  friend bool operator==(const Ranked& a, const Ranked& b) { return a.rank == b.rank; }
+  [[maybe_unused]] friend bool operator==(const Ranked& a, const Ranked& b) { return a.rank == b.rank; }
   friend bool operator<=(const Ranked& a, const Ranked& b) { return a.rank <= b.rank; }
   friend bool operator>=(const Ranked& a, const Ranked& b) { return a.rank >= b.rank; }
 };

@@ -107,7 +107,7 @@ TEST(MapOrdering, MaxAndMinOnATie) {
 // answers GT whenever its left value is 1.
 struct Odd {
   int v;
-  friend bool operator==(const Odd&, const Odd&) { return true; }
+  [[maybe_unused]] friend bool operator==(const Odd&, const Odd&) { return true; }
   friend std::strong_ordering operator<=>(const Odd& a, const Odd&) {
     return a.v == 1 ? std::strong_ordering::greater : std::strong_ordering::equal;
   }

@@ -190,7 +190,7 @@ struct Ranked {
   std::int64_t id;
   int rank;
   friend bool operator==(const Ranked& a, const Ranked& b) { return a.id == b.id; }
-  friend bool operator<(const Ranked& a, const Ranked& b) { return a.rank < b.rank; }
+  [[maybe_unused]] friend bool operator<(const Ranked& a, const Ranked& b) { return a.rank < b.rank; }
   friend bool operator<=(const Ranked& a, const Ranked& b) { return a.rank <= b.rank; }
   friend bool operator>=(const Ranked& a, const Ranked& b) { return a.rank >= b.rank; }
 };

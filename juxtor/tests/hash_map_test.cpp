@@ -25,7 +25,7 @@ struct Key {
   std::int64_t id = 0;
   std::uint64_t hash = 0;
   friend bool operator==(const Key& a, const Key& b) { return a.id == b.id; }
-  friend auto operator<=>(const Key& a, const Key& b) { return a.id <=> b.id; }
+  [[maybe_unused]] friend auto operator<=>(const Key& a, const Key& b) { return a.id <=> b.id; }
 };
 Key key(std::int64_t id) { return Key{id, static_cast<std::uint64_t>(id) * 0x9e3779b97f4a7c15ull}; }
 Key colliding(std::int64_t id) { return Key{id, 42}; }

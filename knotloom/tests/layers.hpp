@@ -115,7 +115,7 @@ struct basis::Foldable<knotloom_test::TreeOf> : basis::FoldableDefaults<knotloom
   static B foldr(Fn f, B z, const knotloom_test::TreeF<A>& t) {
     if (!t.children) return z;
     const auto& [l, r] = *t.children;
-    return f(l, basis::Lazy<B>::defer([&] { return f(r, basis::Lazy<B>(z)); }));
+    return f(l, basis::Lazy<B>::defer([&, &r = r] { return f(r, basis::Lazy<B>(z)); }));
   }
 };
 
@@ -132,7 +132,7 @@ struct basis::Traversable<knotloom_test::TreeOf> : basis::TraversableDefaults<kn
     const auto& [l, r] = *t.children;
     return basis::Applicative<G>::liftA2(
         [label = t.label](const B& a, const B& b) { return R::node(label, a, b); },
-        basis::demand(g(l)), basis::Lazy<GB>::defer([g, r] { return basis::demand(g(r)); }));
+        basis::demand(g(l)), basis::Lazy<GB>::defer([g, r = r] { return basis::demand(g(r)); }));
   }
 };
 

@@ -52,7 +52,7 @@ std::vector<Symbol> exportedSymbols(const char* path) {
       const unsigned bind = ELF64_ST_BIND(sym.st_info);
       if (sym.st_shndx == SHN_UNDEF || (bind != STB_GLOBAL && bind != STB_WEAK)) continue;
       if (ELF64_ST_VISIBILITY(sym.st_other) != STV_DEFAULT) continue;
-      out.push_back({file.data() + strings.sh_offset + sym.st_name, ELF64_ST_TYPE(sym.st_info)});
+      out.push_back({file.data() + strings.sh_offset + sym.st_name, static_cast<unsigned>(ELF64_ST_TYPE(sym.st_info))});
     }
   }
   return out;
