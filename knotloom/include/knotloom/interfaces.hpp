@@ -428,17 +428,18 @@ class FixTextReader {
     const Offset o = offset(open);
     auto found = std::lower_bound(ends_.begin(), ends_.end(), o,
                                   [](const std::pair<Offset, Offset>& e, Offset x) { return e.first < x; });
-    if (found == ends_.end() || found->first != o) found = lexGroup(open);
+    if (found == ends_.end() || found->first != o) found = lexGroup(open, found);
     return found->second == kUnclosed ? nullptr : at(found->second);
   }
 
   static constexpr Offset kUnclosed = ~Offset{0};
+  using GroupIndex = std::vector<std::pair<Offset, Offset>>;
 
   // Lexes the group opened at `open` (outside every group lexed so far) into
-  // the index; its entry.
-  typename std::vector<std::pair<Offset, Offset>>::iterator lexGroup(const char* open) {
-    std::vector<std::pair<Offset, Offset>> batch;  // in the order the brackets open
-    std::vector<std::size_t> stack;                // the entries of the open brackets
+  // the index at `place`, where its entry belongs; its entry.
+  GroupIndex::iterator lexGroup(const char* open, GroupIndex::iterator place) {
+    GroupIndex batch;  // in the order the brackets open
+    std::vector<std::size_t> stack;  // the entries of the open brackets
     std::string_view rest = tail(open);
     for (;;) {
       auto lx = basis::lexeme(rest);
@@ -457,10 +458,8 @@ class FixTextReader {
       }
     }
     if (batch.empty()) batch.emplace_back(offset(open), kUnclosed);
-    // Groups are lexed mostly in the order of the text: an append.
-    const Offset first = batch.front().first;
-    auto place = std::lower_bound(ends_.begin(), ends_.end(), first,
-                                  [](const std::pair<Offset, Offset>& e, Offset x) { return e.first < x; });
+    // The batch starts with `open`; groups are lexed mostly in the order of
+    // the text, so this is mostly an append.
     return ends_.insert(place, batch.begin(), batch.end());
   }
 
@@ -574,7 +573,7 @@ class FixTextReader {
 
   int base_;
   std::string_view in_;
-  std::vector<std::pair<Offset, Offset>> ends_;
+  GroupIndex ends_;
   std::vector<Child> found_;
   ChunkedStack<Frame> frames_;
   ChunkedStack<Child> children_;
